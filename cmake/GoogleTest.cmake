@@ -1,0 +1,25 @@
+# GoogleTest from the machine's sources, built with the cross toolchain.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+# kestro_add_test(name SOURCES ... LIBS ...): one Windows test program, run
+# under Wine by CTest.
+function(kestro_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest kestro_options)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "KESTRO_WINEPREFIX=${KESTRO_WINEPREFIX}"
+    FIXTURES_REQUIRED wineprefix TIMEOUT 600)
+endfunction()
+
+# The prefix is created once, single-threaded, before any test program runs.
+add_test(NAME wineprefix_start COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh" start "${KESTRO_WINEPREFIX}")
+add_test(NAME wineprefix_stop COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh" stop "${KESTRO_WINEPREFIX}")
+set_tests_properties(wineprefix_start PROPERTIES FIXTURES_SETUP wineprefix RUN_SERIAL ON TIMEOUT 300)
+set_tests_properties(wineprefix_stop PROPERTIES FIXTURES_CLEANUP wineprefix)

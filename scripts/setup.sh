@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on Debian 12, from Debian's
+# packages only. Safe to run again: what is already there is skipped.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+third="$here/third_party"
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+
+packages=(
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  cmake ninja-build dpkg-dev
+  wine wine32:i386
+  xvfb xauth x11-utils imagemagick
+  locales fonts-wqy-microhei
+  geoip-database famfamfam-flag-png famfamfam-silk
+  googletest python3
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+  need_update=1
+fi
+# deb-src entries, so that the GeoIP Legacy library's source can be fetched.
+src_list=/etc/apt/sources.list.d/kestro-src.sources
+if [ ! -f "$src_list" ]; then
+  $sudo tee "$src_list" >/dev/null <<'EOF'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  need_update=1
+fi
+
+if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
+  $sudo apt-get update -q
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+  $sudo sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen
+fi
+
+# The GeoIP Legacy library's source; our CMake compiles it with the cross compiler.
+if [ ! -f "$third/geoip/libGeoIP/GeoIP.c" ]; then
+  mkdir -p "$third"
+  tmp=$(mktemp -d)
+  (cd "$tmp" && apt-get source -q geoip >/dev/null 2>&1)
+  rm -rf "$third/geoip"
+  mkdir -p "$third/geoip"
+  cp -r "$tmp"/geoip-*/. "$third/geoip/"
+  rm -rf "$tmp"
+fi
+
+echo "setup: done"
