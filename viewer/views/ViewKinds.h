@@ -1,0 +1,53 @@
+#pragma once
+// What every view update shares: the view kinds, the main window's view state,
+// and the context a view's update operation runs in.
+
+#include <cstdint>
+
+namespace kestro {
+
+class ListModel;
+class TableReader;
+
+// The ten views; the number is the view's tag everywhere (also in the settings).
+enum TViewKind : uint8_t {
+  kViewNic = 0,
+  kViewArp = 1,
+  kViewIpAddress = 2,
+  kViewRoute = 3,
+  kViewConnections = 4,
+  kViewInterface = 5,
+  kViewIp = 6,
+  kViewIcmp = 7,
+  kViewTcp = 8,
+  kViewUdp = 9,
+};
+constexpr int kViewCount = 10;
+
+// The main window's view state.
+struct ViewState {
+  uint8_t CurrentView = kViewConnections;
+  bool Ready = false;       // off exactly while a view update runs
+  bool ReResolve = false;   // rebuild the address cells of kept connection rows once
+  int32_t SelectedInterface = -1;  // interface statistics of one interface; -1 all
+};
+
+// What a view raises while it updates. The main window implements it; tests
+// script it. Connection-view notifications have empty defaults so that the
+// other views' tests need not care about them.
+class ViewEvents {
+ public:
+  virtual ~ViewEvents() = default;
+  // Lets pending window messages run, so that the window stays responsive.
+  virtual void ProcessPendingMessages() = 0;
+};
+
+// Everything a view's update operation works with.
+struct ViewContext {
+  ListModel& list;
+  TableReader& tables;
+  ViewState& state;
+  ViewEvents& events;
+};
+
+}  // namespace kestro
