@@ -4,9 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${KESTRO_BUILD_DIR:-$here/build}"
-bash "$here/scripts/setup.sh"
-bash "$here/scripts/build.sh"
-cmake --build "$build" --target install_wine
+bash "$here/scripts/install.sh"
 prefix="$build/wineprefix"
 . "$here/scripts/wine-env.sh"
 if [ -z "${DISPLAY:-}" ]; then

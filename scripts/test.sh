@@ -3,8 +3,6 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${KESTRO_BUILD_DIR:-$here/build}"
-bash "$here/scripts/setup.sh"
-bash "$here/scripts/build.sh"
-cmake --build "$build" --target install_wine
+bash "$here/scripts/install.sh"
 cd "$build"
 ctest --output-on-failure -j2

@@ -64,31 +64,17 @@ DWORD ScriptedIpHelper::GetExtendedUdpTable(void* table, DWORD* size, BOOL, ULON
                            : Sized<MIB_UDP6TABLE_OWNER_PID>(kUdp6, table, size, udp6);
 }
 
-namespace {
-// The older calls take a ULONG size; the scripted tables share one routine.
-template <typename F>
-DWORD WithDwordSize(ULONG* size, F f) {
-  DWORD dwSize = *size;
-  DWORD result = f(&dwSize);
-  *size = dwSize;
-  return result;
-}
-}  // namespace
-
 DWORD ScriptedIpHelper::GetIfTable(MIB_IFTABLE* table, ULONG* size, BOOL) {
-  return WithDwordSize(size, [&](DWORD* s) { return Sized<MIB_IFTABLE>(kIf, table, s, ifRows); });
+  return Sized<MIB_IFTABLE>(kIf, table, size, ifRows);
 }
 DWORD ScriptedIpHelper::GetIpNetTable(MIB_IPNETTABLE* table, ULONG* size, BOOL) {
-  return WithDwordSize(size,
-                       [&](DWORD* s) { return Sized<MIB_IPNETTABLE>(kIpNet, table, s, ipNet); });
+  return Sized<MIB_IPNETTABLE>(kIpNet, table, size, ipNet);
 }
 DWORD ScriptedIpHelper::GetIpAddrTable(MIB_IPADDRTABLE* table, ULONG* size, BOOL) {
-  return WithDwordSize(
-      size, [&](DWORD* s) { return Sized<MIB_IPADDRTABLE>(kIpAddr, table, s, ipAddr); });
+  return Sized<MIB_IPADDRTABLE>(kIpAddr, table, size, ipAddr);
 }
 DWORD ScriptedIpHelper::GetIpForwardTable(MIB_IPFORWARDTABLE* table, ULONG* size, BOOL) {
-  return WithDwordSize(
-      size, [&](DWORD* s) { return Sized<MIB_IPFORWARDTABLE>(kIpForward, table, s, ipForward); });
+  return Sized<MIB_IPFORWARDTABLE>(kIpForward, table, size, ipForward);
 }
 
 DWORD ScriptedIpHelper::SetTcpEntry(MIB_TCPROW* row) {

@@ -16,7 +16,8 @@ const std::wstring& TcpStateNames(DWORD state) {
       L"关闭",    L"监听",    L"请求连接", L"连接同步", L"建立",     L"FIN等待1",
       L"FIN等待2", L"关闭等待", L"关闭",     L"最后确认", L"等待时间", L"删除连接"};
   static const std::wstring kNone;
-  return state >= 1 && state <= kNames.size() ? kNames[state - 1] : kNone;
+  if (state < 1 || state > kNames.size()) return kNone;
+  return kNames[state - 1];
 }
 
 std::wstring IPv4ToStr(uint32_t address) {

@@ -48,41 +48,20 @@ TableBuffer TableReader::UdpTable(ULONG family) {
   });
 }
 
-TableBuffer TableReader::IfTable() {
-  return FetchSized(kIf, [&](uint8_t* buffer, DWORD* size) {
-    ULONG ulSize = *size;
-    DWORD result = api_.GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer), &ulSize, TRUE);
-    *size = ulSize;
-    return result;
+template <typename Table>
+TableBuffer TableReader::FetchOlder(Kind kind, DWORD (IpHelperApi::*call)(Table*, ULONG*, BOOL)) {
+  return FetchSized(kind, [&](uint8_t* buffer, ULONG* size) {
+    return (api_.*call)(reinterpret_cast<Table*>(buffer), size, TRUE);
   });
 }
 
-TableBuffer TableReader::IpNetTable() {
-  return FetchSized(kIpNet, [&](uint8_t* buffer, DWORD* size) {
-    ULONG ulSize = *size;
-    DWORD result = api_.GetIpNetTable(reinterpret_cast<MIB_IPNETTABLE*>(buffer), &ulSize, TRUE);
-    *size = ulSize;
-    return result;
-  });
-}
-
+TableBuffer TableReader::IfTable() { return FetchOlder(kIf, &IpHelperApi::GetIfTable); }
+TableBuffer TableReader::IpNetTable() { return FetchOlder(kIpNet, &IpHelperApi::GetIpNetTable); }
 TableBuffer TableReader::IpAddrTable() {
-  return FetchSized(kIpAddr, [&](uint8_t* buffer, DWORD* size) {
-    ULONG ulSize = *size;
-    DWORD result = api_.GetIpAddrTable(reinterpret_cast<MIB_IPADDRTABLE*>(buffer), &ulSize, TRUE);
-    *size = ulSize;
-    return result;
-  });
+  return FetchOlder(kIpAddr, &IpHelperApi::GetIpAddrTable);
 }
-
 TableBuffer TableReader::IpForwardTable() {
-  return FetchSized(kIpForward, [&](uint8_t* buffer, DWORD* size) {
-    ULONG ulSize = *size;
-    DWORD result =
-        api_.GetIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer), &ulSize, TRUE);
-    *size = ulSize;
-    return result;
-  });
+  return FetchOlder(kIpForward, &IpHelperApi::GetIpForwardTable);
 }
 
 namespace {

@@ -89,6 +89,9 @@ class TableReader {
   // One IP Helper call: fills `buffer` (null for the size query), updates `size`.
   template <typename Call>
   TableBuffer FetchSized(Kind kind, Call call);
+  // The older IPv4 tables share one calling pattern.
+  template <typename Table>
+  TableBuffer FetchOlder(Kind kind, DWORD (IpHelperApi::*call)(Table*, ULONG*, BOOL));
 
   IpHelperApi& api_;
   // The size each table had last time: the next fetch tries it first, so a
