@@ -22,36 +22,7 @@ namespace {
 // Flag pictures 0 to 238 of SinFlags, in picture order. "England", "fam",
 // "scotland", "wales" and "cs" are pictures that no database code selects.
 constexpr std::array<const wchar_t*, 239> kFlagKeys = {
-    L"ad",      L"ae", L"af",       L"ag", L"ai",  L"al", L"am", L"an",     // 0
-    L"ao",      L"ar", L"as",       L"at", L"au",  L"aw", L"ax", L"az",     // 8
-    L"ba",      L"bb", L"bd",       L"be", L"bf",  L"bg", L"bh", L"bi",     // 16
-    L"bj",      L"bm", L"bn",       L"bo", L"br",  L"bs", L"bt", L"bv",     // 24
-    L"bw",      L"by", L"bz",       L"ca", L"cc",  L"cd", L"cf", L"cg",     // 32
-    L"ch",      L"ci", L"ck",       L"cl", L"cm",  L"cn", L"co", L"cr",     // 40
-    L"cs",      L"cu", L"cv",       L"cx", L"cy",  L"cz", L"de", L"dj",     // 48
-    L"dk",      L"dm", L"do",       L"dz", L"ec",  L"ee", L"eg", L"eh",     // 56
-    L"England", L"er", L"es",       L"et", L"fam", L"fi", L"fj", L"fk",     // 64
-    L"fm",      L"fo", L"fr",       L"ga", L"gb",  L"gd", L"ge", L"gh",     // 72
-    L"gi",      L"gl", L"gm",       L"gn", L"gp",  L"gq", L"gr", L"gs",     // 80
-    L"gt",      L"gu", L"gw",       L"gy", L"hk",  L"hn", L"hr", L"ht",     // 88
-    L"hu",      L"id", L"ie",       L"il", L"in",  L"io", L"iq", L"ir",     // 96
-    L"is",      L"it", L"jm",       L"jo", L"jp",  L"ke", L"kg", L"kh",     // 104
-    L"ki",      L"km", L"kn",       L"kp", L"kr",  L"kw", L"ky", L"kz",     // 112
-    L"la",      L"lb", L"lc",       L"li", L"lk",  L"lr", L"ls", L"lt",     // 120
-    L"lu",      L"lv", L"ly",       L"ma", L"mc",  L"md", L"mg", L"mh",     // 128
-    L"mk",      L"ml", L"mm",       L"mn", L"mo",  L"mp", L"mq", L"mr",     // 136
-    L"ms",      L"mt", L"mu",       L"mv", L"mw",  L"mx", L"my", L"mz",     // 144
-    L"na",      L"nc", L"ne",       L"nf", L"ng",  L"ni", L"nl", L"no",     // 152
-    L"np",      L"nr", L"nu",       L"nz", L"om",  L"pa", L"pe", L"pf",     // 160
-    L"pg",      L"ph", L"pk",       L"pl", L"pm",  L"pn", L"pr", L"ps",     // 168
-    L"pt",      L"pw", L"py",       L"qa", L"ro",  L"ru", L"rw", L"sa",     // 176
-    L"sb",      L"sc", L"scotland", L"sd", L"se",  L"sg", L"sh", L"si",     // 184
-    L"sk",      L"sl", L"sm",       L"sn", L"so",  L"sr", L"st", L"sv",     // 192
-    L"sy",      L"sz", L"tc",       L"td", L"tf",  L"tg", L"th", L"tj",     // 200
-    L"tk",      L"tl", L"tm",       L"tn", L"to",  L"tr", L"tt", L"tv",     // 208
-    L"tw",      L"tz", L"ua",       L"ug", L"um",  L"us", L"uy", L"uz",     // 216
-    L"va",      L"vc", L"ve",       L"vg", L"vi",  L"vn", L"vu", L"wales",  // 224
-    L"wf",      L"ws", L"ye",       L"yt", L"za",  L"zm", L"zw",            // 232
+#include "geo/FlagKeys.inc"
 };
 
 struct GeoIPDeleter {
