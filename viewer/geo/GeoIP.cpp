@@ -9,8 +9,6 @@
 #include <memory>
 
 #include "geo/Flags.h"
-// winbase.h's FreeModule macro would rewrite the deleter of that name.
-#undef FreeModule
 #include "win/Handle.h"
 #include "win/SystemError.h"
 #include "win/Text.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "net/NameInfoThread.h"
-#include "views/ListModel.h"
+#include "net/RowId.h"
 
 namespace kestro {
 

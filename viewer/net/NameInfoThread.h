@@ -12,7 +12,7 @@
 
 #include "net/NameService.h"
 #include "net/NetUtils.h"
-#include "views/ListModel.h"
+#include "net/RowId.h"
 
 namespace kestro {
 

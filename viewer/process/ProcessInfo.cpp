@@ -7,8 +7,6 @@
 #include <optional>
 #include <vector>
 
-// winbase.h's FreeModule macro would rewrite the deleter of that name.
-#undef FreeModule
 #include "win/Handle.h"
 
 namespace kestro {

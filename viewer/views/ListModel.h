@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "net/RowId.h"
+
 namespace kestro {
 
 enum class Align { kLeft, kRight };
@@ -25,8 +27,6 @@ struct ListColumn {
 struct RowRecord {
   virtual ~RowRecord() = default;
 };
-
-using RowId = uint64_t;
 
 struct ListRow {
   RowId id = 0;

@@ -40,7 +40,7 @@ inline HANDLE InvalidHandleValue() noexcept { return INVALID_HANDLE_VALUE; }
 inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void CloseRegKey(HKEY key) noexcept { ::RegCloseKey(key); }
 inline HKEY NullKey() noexcept { return nullptr; }
-inline void FreeModule(HMODULE module) noexcept { ::FreeLibrary(module); }
+inline void FreeLibraryModule(HMODULE module) noexcept { ::FreeLibrary(module); }
 inline HMODULE NullModule() noexcept { return nullptr; }
 }  // namespace detail
 
@@ -50,6 +50,6 @@ using UniqueHandleNull = UniqueHandle<HANDLE, detail::CloseKernelHandle, detail:
 using UniqueFileHandle =
     UniqueHandle<HANDLE, detail::CloseKernelHandle, detail::InvalidHandleValue>;
 using UniqueRegKey = UniqueHandle<HKEY, detail::CloseRegKey, detail::NullKey>;
-using UniqueModule = UniqueHandle<HMODULE, detail::FreeModule, detail::NullModule>;
+using UniqueModule = UniqueHandle<HMODULE, detail::FreeLibraryModule, detail::NullModule>;
 
 }  // namespace kestro
