@@ -8,9 +8,8 @@ namespace {
 
 std::size_t AnsiLength(std::wstring_view text) {
   if (text.empty()) return 0;
-  return static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, text.data(),
-                                                      static_cast<int>(text.size()), nullptr, 0,
-                                                      nullptr, nullptr));
+  return static_cast<std::size_t>(WideCharToMultiByte(
+      CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr));
 }
 
 // How many UTF-16 units of text fit into maxBytes, whole characters only.
@@ -39,11 +38,10 @@ std::string ToAnsiCodePage(std::wstring_view text, std::size_t maxBytes) {
 
 std::wstring FromAnsiCodePage(std::string_view text) {
   if (text.empty()) return {};
-  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0);
+  int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring result(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                      length);
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
   return result;
 }
 

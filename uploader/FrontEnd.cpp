@@ -76,8 +76,8 @@ int RunUploader(std::wstring_view commandLine, const ServiceAddress& service) {
   }
   std::erase(path, L'"');
 
-  HANDLE opened = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+  HANDLE opened =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (opened == INVALID_HANDLE_VALUE) {
     ShowMessage(OpenFailureMessage(GetLastError()));
     return kCannotOpen;

@@ -45,9 +45,9 @@ INT_PTR CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM, LPARAM lP
 
 void ShowProgressWindow(UploadJob& job) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  UniqueIcon icon(static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_UPLOADER), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+  UniqueIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_UPLOADER),
+                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                GetSystemMetrics(SM_CYSMICON), 0)));
   ProgressWindowSetup setup{job, icon.get()};
   DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_PROGRESS), nullptr, ProgressWindowProc,
                   reinterpret_cast<LPARAM>(&setup));

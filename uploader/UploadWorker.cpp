@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ChunkList.h"
@@ -27,22 +28,26 @@ constexpr std::size_t kBlockSize = 4096;
 // Longest Location accepted, in characters with the terminator.
 constexpr DWORD kLocationCapacity = 512;
 
-constexpr char kBoundary[] = "---------------------------47972514120";
-constexpr wchar_t kContentTypeHeader[] =
-    L"Content-Type: multipart/form-data; boundary=---------------------------47972514120\r\n";
+constexpr std::string_view kBoundary = "---------------------------47972514120";
 
 constexpr wchar_t kUploadFailed[] = L"Error! Upload failed!";
 
+// The extra request header; 84 characters with its CR LF.
+std::wstring ContentTypeHeader() {
+  return L"Content-Type: multipart/form-data; boundary=" +
+         std::wstring(kBoundary.begin(), kBoundary.end()) + L"\r\n";
+}
+
 std::string FormHead(const std::string& fileName) {
-  return std::string("--") + kBoundary +
+  return "--" + std::string(kBoundary) +
          "\r\nContent-Disposition: form-data; name=\"archivo\"; filename=\"" + fileName +
          "\"\r\nContent-Type: application/x-msdownload\r\n\r\n";
 }
 
 std::string FormTail(int fieldValue) {
-  return std::string("\r\n--") + kBoundary +
-         "\r\nContent-Disposition: form-data; name=\"distribuir\"\r\n\r\n" +
-         std::to_string(fieldValue) + "\r\n--" + kBoundary + "--\r\n";
+  const std::string delimiter = "\r\n--" + std::string(kBoundary);
+  return delimiter + "\r\nContent-Disposition: form-data; name=\"distribuir\"\r\n\r\n" +
+         std::to_string(fieldValue) + delimiter + "--\r\n";
 }
 
 // Reports a failure once; the caller then stops.
@@ -113,10 +118,11 @@ bool Exchange(UploadJob& job) {
   body.AppendCopy(FormTail(job.fieldValue));
   body.Join();
 
+  const std::wstring header = ContentTypeHeader();
   INTERNET_BUFFERSW buffers{};
   buffers.dwStructSize = sizeof(buffers);
-  buffers.lpcszHeader = kContentTypeHeader;
-  buffers.dwHeadersLength = buffers.dwHeadersTotal = static_cast<DWORD>(wcslen(kContentTypeHeader));
+  buffers.lpcszHeader = header.c_str();
+  buffers.dwHeadersLength = buffers.dwHeadersTotal = static_cast<DWORD>(header.size());
   buffers.dwBufferTotal = static_cast<DWORD>(body.TotalLength());
   // Without a connection there is nothing to write to; this is where an
   // unreachable server shows.

@@ -89,9 +89,8 @@ class ProgressWindowTest : public ::testing::Test {
   void SetUp() override {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    icon_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                              MAKEINTRESOURCEW(IDI_UPLOADER), IMAGE_ICON, 16, 16,
-                                              0)));
+    icon_.reset(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_UPLOADER), IMAGE_ICON, 16, 16, 0)));
     ASSERT_TRUE(icon_);
   }
   void TearDown() override {
@@ -99,8 +98,8 @@ class ProgressWindowTest : public ::testing::Test {
   }
   HWND Create(const std::string& fileName) {
     job_.fileName = fileName;
-    window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS),
-                                 nullptr, ProgressWindowProc, reinterpret_cast<LPARAM>(&setup_));
+    window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), nullptr,
+                                 ProgressWindowProc, reinterpret_cast<LPARAM>(&setup_));
     ShowWindow(window_, SW_SHOWNOACTIVATE);
     return window_;
   }
@@ -124,8 +123,6 @@ class ProgressWindowTest : public ::testing::Test {
   ProgressWindowSetup setup_{job_, nullptr};
   HWND window_ = nullptr;
 };
-
-
 
 TEST_F(ProgressWindowTest, IsBuiltFromItsTemplate) {
   setup_.smallIcon = icon_.get();

@@ -108,7 +108,8 @@ void LoopbackHttpServer::ServeConnection(SOCKET connection) {
     if (headEnd == std::string::npos && (headEnd = data.find("\r\n\r\n")) != std::string::npos) {
       headEnd += 4;
       request.head = data.substr(0, headEnd);
-      bodyLength = std::stoul("0" + request.Header("Content-Length"));
+      const std::string length = request.Header("Content-Length");
+      bodyLength = length.empty() ? 0 : std::stoul(length);
     }
     if (headEnd != std::string::npos && data.size() - headEnd >= bodyLength) break;
     int got = recv(connection, buffer, sizeof(buffer), 0);

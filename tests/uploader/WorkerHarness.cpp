@@ -22,8 +22,8 @@ struct Recorder {
   std::function<void(int)>& onPosition;
 };
 
-LRESULT CALLBACK RecordControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                               UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK RecordControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data) {
   auto& recorder = *reinterpret_cast<Recorder*>(data);
   if (message == PBM_SETPOS) {
     recorder.run.positions.push_back(static_cast<int>(wParam));
@@ -123,8 +123,8 @@ bool WasOpened(const std::string& url, DWORD waitMs) {
 std::string UniqueResultUrl(std::size_t length) {
   static int counter = 0;
   std::ostringstream url;
-  url << "http://127.0.0.1/result/" << GetCurrentProcessId() << "-" << GetTickCount()
-      << "-" << ++counter << "?";
+  url << "http://127.0.0.1/result/" << GetCurrentProcessId() << "-" << GetTickCount() << "-"
+      << ++counter << "?";
   std::string text = url.str();
   if (text.size() < length) text.append(length - text.size(), 'q');
   return text;

@@ -15,9 +15,9 @@ namespace mirovan::test {
 
 struct WorkerRun {
   std::wstring initialStatus;
-  std::vector<int> positions;              // PBM_SETPOS, in order
-  std::vector<std::wstring> statusTexts;   // texts set after initialisation
-  std::vector<MessageBoxSeen> messages;    // answered with OK
+  std::vector<int> positions;             // PBM_SETPOS, in order
+  std::vector<std::wstring> statusTexts;  // texts set after initialisation
+  std::vector<MessageBoxSeen> messages;   // answered with OK
   bool windowEnded = false;
 };
 
