@@ -109,7 +109,7 @@ bool Exchange(UploadJob& job) {
   if (job.cancelled) return false;
 
   auto file = ReadWholeFile(job);
-  if (!file) return Fail(L"Error! Couldn't read the file!");
+  if (!file) return Fail(L"Error! Couldn't read file!");
   if (job.cancelled) return false;
 
   ChunkList body;

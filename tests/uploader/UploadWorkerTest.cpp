@@ -158,7 +158,7 @@ TEST(UploadWorker, FailedOrShortReadSendsNothing) {
 
     EXPECT_TRUE(server.Finish().empty());
     ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_EQ(run.messages[0].text, L"Error! Couldn't read the file!");
+    EXPECT_EQ(run.messages[0].text, L"Error! Couldn't read file!");
     EXPECT_TRUE(run.positions.empty());
     EXPECT_FALSE(run.windowEnded);
   }

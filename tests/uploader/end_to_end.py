@@ -189,6 +189,7 @@ class UploadToolTest(unittest.TestCase):
         run = self.run_tool("wait", windows_path(path))  # blanks, no quotes
         self.assertEqual(run.messages, [], run.lines)
         self.assertEqual(run.windows, ["Mirovan Uploader"])
+        self.assertEqual(run.statuses[0], "Uploading file largest file.exe...")
         self.assertEqual(run.exit, 0)
         self.assertEqual(len(self.server.requests), 1)
         request = self.server.requests[0]
