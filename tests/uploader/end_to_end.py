@@ -11,6 +11,7 @@ import email
 import email.policy
 import http.server
 import os
+import shutil
 import subprocess
 import sys
 import threading
@@ -117,6 +118,7 @@ class UploadToolTest(unittest.TestCase):
         cls.server.release.set()
         cls.server.shutdown()
         cls.server.server_close()
+        shutil.rmtree(cls.files, ignore_errors=True)
 
     def setUp(self):
         self.server.requests.clear()
