@@ -55,11 +55,16 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
       kestro_wine_environment "$prefix"
       if [ ! -f "$prefix/system.reg" ]; then
         wineboot -i >/dev/null 2>&1
+        # Xvfb has no window manager: unmanaged windows spare Wine its wait of
+        # a second for the manager each time a window is hidden.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         wineserver -w
       fi
       wineserver -p >/dev/null 2>&1 </dev/null
-      # Make sure the server answers before the tests start.
-      wine cmd /c exit 0 >/dev/null 2>&1
+      # Start the desktop process now, with no test's output attached: Wine
+      # starts it from the first program that needs a window, and it would
+      # keep that program's output pipe (and so its CTest run) open.
+      wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
       ;;
     stop)
       kestro_wine_environment "$prefix"
