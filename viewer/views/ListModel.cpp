@@ -125,6 +125,15 @@ std::optional<size_t> ListModel::IndexOf(RowId id) const {
   return it->second;
 }
 
+void ListModel::ReorderRows(const std::vector<size_t>& order) {
+  std::vector<std::unique_ptr<ListRow>> reordered;
+  reordered.reserve(rows_.size());
+  for (size_t from : order) reordered.push_back(std::move(rows_[from]));
+  rows_ = std::move(reordered);
+  indexValidUpTo_ = 0;
+  if (observer_) observer_->OnRowsReordered();
+}
+
 void ListModel::SortRows(const std::function<bool(const ListRow&, const ListRow&)>& less) {
   std::stable_sort(rows_.begin(), rows_.end(),
                    [&](const auto& a, const auto& b) { return less(*a, *b); });

@@ -98,6 +98,9 @@ class ListModel {
   void DeleteRowsIf(const std::function<bool(const ListRow&)>& doomed);
   std::optional<size_t> IndexOf(RowId id) const;
 
+  // Puts the rows in the order `order` gives: order[i] is the current index of
+  // the row that goes to position i (a permutation of 0 .. RowCount()-1).
+  void ReorderRows(const std::vector<size_t>& order);
   // Stable sort by `less`.
   void SortRows(const std::function<bool(const ListRow&, const ListRow&)>& less);
 

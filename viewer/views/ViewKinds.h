@@ -28,8 +28,8 @@ constexpr int kViewCount = 10;
 // The main window's view state.
 struct ViewState {
   uint8_t CurrentView = kViewConnections;
-  bool Ready = false;       // off exactly while a view update runs
-  bool ReResolve = false;   // rebuild the address cells of kept connection rows once
+  bool Ready = false;              // off exactly while a view update runs
+  bool ReResolve = false;          // rebuild the address cells of kept connection rows once
   int32_t SelectedInterface = -1;  // interface statistics of one interface; -1 all
 };
 
