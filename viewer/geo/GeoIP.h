@@ -25,10 +25,9 @@ std::wstring GetCountryCode(const std::wstring& remoteCell,
 std::wstring GetCountryName(const std::wstring& remoteCell,
                             const std::wstring& databasePath = CountryDatabasePath());
 
-// The display names by country ID 0 to 252, and the matching codes of the
-// GeoIP Legacy country table.
+// The display names by country ID 0 to 252 (the IDs of the GeoIP Legacy
+// country table, whose codes the library gives).
 const std::array<const wchar_t*, kCountryCount>& CountryNames();
-const std::array<const wchar_t*, kCountryCount>& CountryCodes();
 
 // Picture of SinFlags for a country code (letter case ignored); "LocalHost"
 // gives the green square, an unknown code the question mark.

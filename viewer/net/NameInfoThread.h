@@ -86,6 +86,8 @@ class NameResolver {
   struct Inbox;  // shared with the lookup threads
 
  private:
+  friend class TNameInfoThread;
+
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   std::shared_ptr<NameService> service_;

@@ -17,10 +17,10 @@ class NameService {
   // getnameinfo on `address` with `flags` (NI_*). A null `host` or `service`
   // is not asked for. Returns 0 or the Winsock error code; on failure the
   // outputs are left unchanged.
-  virtual int GetNameInfo(const TEndpointAddress& address, int flags, std::wstring* host,
-                          std::wstring* service) = 0;
+  virtual int QueryNameInfo(const TEndpointAddress& address, int flags, std::wstring* host,
+                            std::wstring* service) = 0;
   // gethostname: returns 0 or the Winsock error code.
-  virtual int GetHostName(std::wstring& name) = 0;
+  virtual int QueryHostName(std::wstring& name) = 0;
 };
 
 // Winsock. Holds its own Windows Sockets start-up for as long as it lives.
@@ -31,9 +31,9 @@ class WinsockNameService final : public NameService {
   WinsockNameService(const WinsockNameService&) = delete;
   WinsockNameService& operator=(const WinsockNameService&) = delete;
 
-  int GetNameInfo(const TEndpointAddress& address, int flags, std::wstring* host,
-                  std::wstring* service) override;
-  int GetHostName(std::wstring& name) override;
+  int QueryNameInfo(const TEndpointAddress& address, int flags, std::wstring* host,
+                    std::wstring* service) override;
+  int QueryHostName(std::wstring& name) override;
 
  private:
   bool started_ = false;
