@@ -1,12 +1,14 @@
 // The main window on scripted tables: commands, the list view reading the
 // model, selection kept by row, sorting, colours and flags on screen, the
 // column chooser, the status bar and the error box.
+#include "ConnectionsFixture.h"
+
 #include <commctrl.h>
 
-#include "ConnectionsFixture.h"
 #include "net/NetUtils.h"
 #include "ui/NsMain.h"
 #include "ui/Unit4.h"
+#include "win/SystemError.h"
 
 namespace kestro::test {
 namespace {
@@ -95,7 +97,7 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   EXPECT_EQ(shortcutOf(ui::kCmdAutoRefresh), L"Ctrl+R");
   EXPECT_EQ(shortcutOf(ui::kCmdAllEndpoints), L"Ctrl+A");
   EXPECT_EQ(shortcutOf(ui::kCmdByName), L"Ctrl+M");
-  EXPECT_EQ(shortcutOf(ui::kCmdViewFirst + kViewConnections), L"Alt+4");
+  EXPECT_EQ(shortcutOf(ui::ViewCommandId(kViewConnections)), L"Alt+4");
   for (int i = 0; i < count; ++i) EXPECT_TRUE(table[i].fVirt & FVIRTKEY);
 
   // Ctrl+R stops the timer at the next idle update of the commands.
@@ -144,7 +146,7 @@ TEST_F(MainWindowTest, StateCellsAreColouredAndTheCountryCellShowsItsFlag) {
   UpdateWindow(ListView());
   EXPECT_EQ(CellPixel(0, 3), RGB(255, 106, 106));
   EXPECT_EQ(CellPixel(1, 3), RGB(204, 255, 204));
-  const COLORREF normal = ListView_GetTextBkColor(ListView());
+  const COLORREF normal = form.listView().NormalBackground();
   EXPECT_EQ(CellPixel(0, 4), normal);
   // The country cell: the flag at its left edge, not the background.
   RECT cell{};
@@ -177,8 +179,8 @@ TEST_F(MainWindowTest, TheColumnChooserHidesAndShowsColumnsAndKeepsItsBoxes) {
 
   // A rebuilt view brings the default widths back; the box stays unchecked.
   SendMessageW(country, BM_CLICK, 0, 0);
-  Execute(ui::kCmdViewFirst + kViewTcp);
-  Execute(ui::kCmdViewFirst + kViewConnections);
+  Execute(ui::ViewCommandId(kViewTcp));
+  Execute(ui::ViewCommandId(kViewConnections));
   EXPECT_EQ(ColumnWidth(5), 113);
   EXPECT_EQ(SendMessageW(country, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
@@ -189,7 +191,7 @@ TEST_F(MainWindowTest, TheColumnChooserHidesAndShowsColumnsAndKeepsItsBoxes) {
 TEST_F(MainWindowTest, RefreshRequestsDuringAnUpdateAreDropped) {
   ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.9", 80, kTcpEstablished)};
   Execute(ui::kCmdRefresh);
-  const int before = ip.CallCount(ScriptedIpHelper::kTcp4);
+  const int before = ip.CallCount(ScriptedIpHelper::kTcp6);
   // While the TCPv4 table is read, F5 and the all-endpoints toggle arrive.
   ip.beforeCall = [&](ScriptedIpHelper::Call call, bool) {
     if (call != ScriptedIpHelper::kTcp4) return;
@@ -201,13 +203,15 @@ TEST_F(MainWindowTest, RefreshRequestsDuringAnUpdateAreDropped) {
   ip.tcp4.push_back(Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished));
   ip.tcp4.push_back(Tcp4Row("10.0.0.1", 3, "10.0.0.9", 80, kTcpEstablished));
   Execute(ui::kCmdRefresh);
-  EXPECT_EQ(ip.CallCount(ScriptedIpHelper::kTcp4), before + 1);
+  EXPECT_EQ(ip.CallCount(ScriptedIpHelper::kTcp6), before + 1);  // one refresh only
   EXPECT_FALSE(form.command(ui::kCmdAllEndpoints).checked);
   EXPECT_EQ(ItemCount(), 3);
   EXPECT_EQ(form.StatusText(), L"准备好了");
 }
 
 TEST_F(MainWindowTest, ATableErrorReachesTheErrorBoxAndTheWindowStaysReady) {
+  // The fetch at last time's size and the fetch after the size query fail.
+  ip.FailCall(ScriptedIpHelper::kTcp4, ERROR_NOT_ENOUGH_MEMORY, 0);
   ip.FailCall(ScriptedIpHelper::kTcp4, ERROR_NOT_ENOUGH_MEMORY, 1);
   Execute(ui::kCmdRefresh);
   ASSERT_EQ(errors.size(), 1u);

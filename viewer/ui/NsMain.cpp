@@ -115,7 +115,7 @@ void TMainForm::AddCommands() {
       {kCmdSound, L"EstablishedNotificationSound1", L"建立声音", L"", -1, {}, toggle(kCmdSound)});
   commands_.Add({kCmdTest, L"test1", L"测试", L"", -1, {}, toggle(kCmdTest)});
   for (uint8_t tag = 0; tag < kViewCount; ++tag) {
-    Command view{kCmdViewFirst + tag,
+    Command view{ViewCommandId(tag),
                  kViewCommands[tag].name,
                  kViewCommands[tag].caption,
                  kViewCommands[tag].caption,
@@ -206,7 +206,7 @@ void TMainForm::ActionExecute(uint8_t tag) {
 void TMainForm::TimerTimer() { actRefreshExecute(); }
 
 void TMainForm::ActionListUpdate() {
-  const bool connections = command(kCmdViewFirst + UINT{kViewConnections}).checked;
+  const bool connections = command(ViewCommandId(kViewConnections)).checked;
   for (Command& item : commands_.entries())
     if (item.groupIndex == 1) item.checked = item.tag == state_.CurrentView;
   command(kCmdByName).enabled = connections;

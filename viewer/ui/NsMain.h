@@ -51,6 +51,7 @@ enum CommandId : UINT {
   kCmdTest,
   kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
 };
+constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }
 
 class TMainForm final : public Window, private ViewEvents {
  public:
@@ -66,6 +67,7 @@ class TMainForm final : public Window, private ViewEvents {
   Command& command(UINT id) { return *commands_.Find(id); }
   ListModel& list() { return list_; }
   ListViewControl& listView() { return listView_; }
+  const ListViewControl& listView() const { return listView_; }
   ViewSwitch& viewSwitch() { return viewSwitch_; }
   ConnectionsView& connections() { return connections_; }
   ViewState& viewState() { return state_; }
