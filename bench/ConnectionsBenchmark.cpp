@@ -3,6 +3,7 @@
 // process details and the country database. Prints one line per N:
 //   connections N=<n> rebuild_ms=<x> steady_ms=<y> churn_ms=<z>
 // steady: nothing changed; churn: 10 % of the endpoints replaced by new ones.
+// Then `list N=<n> sort_ms=<x>`: one click on a column header of that list.
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -103,10 +104,16 @@ int main() {
       view.Update(context, false);
       churn.push_back(Now() - start);
     }
+    ListSortState sort;
+    start = Now();
+    ListViewColumnClick(list, sort, 2);  // remote addresses, the widest variety
+    const double sorted = Now() - start;
+
     if (list.RowCount() != n)
       std::printf("error: %u rows for %u endpoints\n", static_cast<unsigned>(list.RowCount()), n);
     std::printf("connections N=%u rebuild_ms=%.1f steady_ms=%.2f churn_ms=%.1f\n", n, rebuild,
                 Median(steady), Median(churn));
+    std::printf("list N=%u sort_ms=%.1f\n", n, sorted);
     std::fflush(stdout);
   }
   return 0;

@@ -206,9 +206,9 @@ void TMainForm::ActionExecute(uint8_t tag) {
 void TMainForm::TimerTimer() { actRefreshExecute(); }
 
 void TMainForm::ActionListUpdate() {
-  const bool connections = command(ViewCommandId(kViewConnections)).checked;
   for (Command& item : commands_.entries())
     if (item.groupIndex == 1) item.checked = item.tag == state_.CurrentView;
+  const bool connections = command(ViewCommandId(kViewConnections)).checked;
   command(kCmdByName).enabled = connections;
   command(kCmdAllEndpoints).enabled = connections;
   const bool wanted = command(kCmdAutoRefresh).checked;
