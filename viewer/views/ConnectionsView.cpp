@@ -201,11 +201,83 @@ bool PurgedWhenHidden(const TConnectionData& data) {
 // Where the rows of each key are, kept from one refresh to the next, so that a
 // refresh that changes little costs little. It holds row identities only: a
 // row deleted behind its back (a user command) is noticed when looked up.
+// A hash map of keys laid out flat (open addressing, linear probing): a
+// refresh looks up every table row, and at tens of thousands of rows the
+// memory reads of node-based maps dominate its time.
+template <typename Value>
+class FlatKeyMap {
+ public:
+  void Clear() {
+    slots_.assign(16, Slot());
+    size_ = 0;
+  }
+  size_t Size() const { return size_; }
+
+  Value* Find(const ConnectionKey& key) {
+    if (slots_.empty()) return nullptr;
+    const size_t slot = Probe(key, ConnectionKeyHash()(key));
+    return slots_[slot].used ? &slots_[slot].value : nullptr;
+  }
+  Value& FindOrAdd(const ConnectionKey& key) {
+    if ((size_ + 1) * 2 > slots_.size()) Grow();
+    const size_t hash = ConnectionKeyHash()(key);
+    Slot& slot = slots_[Probe(key, hash)];
+    if (!slot.used) {
+      slot = Slot{true, hash, key, Value()};
+      ++size_;
+    }
+    return slot.value;
+  }
+  void Erase(const ConnectionKey& key) {
+    if (slots_.empty()) return;
+    size_t hole = Probe(key, ConnectionKeyHash()(key));
+    if (!slots_[hole].used) return;
+    // Moves later entries of the probe run back into the hole, so that every
+    // entry stays reachable from its home slot without tombstones.
+    const size_t mask = slots_.size() - 1;
+    for (size_t next = (hole + 1) & mask; slots_[next].used; next = (next + 1) & mask) {
+      const size_t home = slots_[next].hash & mask;
+      const bool staysPut =
+          hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+      if (staysPut) continue;
+      slots_[hole] = std::move(slots_[next]);
+      hole = next;
+    }
+    slots_[hole] = Slot();
+    --size_;
+  }
+
+ private:
+  struct Slot {
+    bool used = false;
+    size_t hash = 0;
+    ConnectionKey key;
+    Value value;
+  };
+  // The slot holding `key`, or the empty slot where it would go.
+  size_t Probe(const ConnectionKey& key, size_t hash) const {
+    const size_t mask = slots_.size() - 1;
+    size_t slot = hash & mask;
+    while (slots_[slot].used && !(slots_[slot].hash == hash && slots_[slot].key == key))
+      slot = (slot + 1) & mask;
+    return slot;
+  }
+  void Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(16, old.size() * 2), Slot());
+    for (Slot& slot : old)
+      if (slot.used) slots_[Probe(slot.key, slot.hash)] = std::move(slot);
+  }
+
+  std::vector<Slot> slots_;
+  size_t size_ = 0;
+};
+
 class ConnectionsView::RowIndex {
  public:
   // Indexes the rows of the list anew (an empty list after a view change).
   void Rebuild(const ListModel& list) {
-    rows_.clear();
+    rows_.Clear();
     counts_.fill(0);
     for (size_t i = 0; i < list.RowCount(); ++i)
       if (auto* data = list.Row(i).RecordAs<TConnectionData>())
@@ -227,7 +299,7 @@ class ConnectionsView::RowIndex {
   };
 
   void Add(const ConnectionKey& key, Entry entry) {
-    Rows& rows = rows_[key];
+    Rows& rows = rows_.FindOrAdd(key);
     if (rows.first.id == 0)
       rows.first = entry;
     else
@@ -235,35 +307,33 @@ class ConnectionsView::RowIndex {
     ++counts_[key.kind];
   }
   void Remove(const ConnectionKey& key, RowId id) {
-    auto found = rows_.find(key);
-    if (found == rows_.end()) return;
-    Rows& rows = found->second;
-    if (rows.first.id == id)
-      PromoteFirst(rows);
+    Rows* rows = rows_.Find(key);
+    if (!rows) return;
+    if (rows->first.id == id)
+      PromoteFirst(*rows);
     else
-      rows.more.erase(std::remove_if(rows.more.begin(), rows.more.end(),
-                                     [&](const Entry& e) { return e.id == id; }),
-                      rows.more.end());
+      rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(),
+                                      [&](const Entry& e) { return e.id == id; }),
+                       rows->more.end());
     --counts_[key.kind];
-    if (rows.first.id == 0) rows_.erase(found);
+    if (rows->first.id == 0) rows_.Erase(key);
   }
   // The rows of `key` still in the list: visit(entry, position). The position
   // is looked up only where it decides (several rows), or where a row may
   // have been deleted behind the index's back, which is then forgotten.
   template <typename Visit>
   void ForEach(const ConnectionKey& key, const ListModel& list, Visit visit) {
-    auto found = rows_.find(key);
-    if (found == rows_.end()) return;
-    Rows& rows = found->second;
-    if (rows.more.empty() && Exact(list)) return visit(rows.first, std::optional<size_t>());
+    Rows* rows = rows_.Find(key);
+    if (!rows) return;
+    if (rows->more.empty() && Exact(list)) return visit(rows->first, std::optional<size_t>());
     auto gone = [&](const Entry& entry) {
       std::optional<size_t> index = list.IndexOf(entry.id);
       if (index) visit(entry, index);
       return !index;
     };
-    rows.more.erase(std::remove_if(rows.more.begin(), rows.more.end(), gone), rows.more.end());
-    if (gone(rows.first)) PromoteFirst(rows);
-    if (rows.first.id == 0) rows_.erase(found);
+    rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(), gone), rows->more.end());
+    if (gone(rows->first)) PromoteFirst(*rows);
+    if (rows->first.id == 0) rows_.Erase(key);
   }
 
   static ConnectionKey KeyOf(const TConnectionData& data);
@@ -281,7 +351,7 @@ class ConnectionsView::RowIndex {
     }
   }
 
-  std::unordered_map<ConnectionKey, Rows, ConnectionKeyHash> rows_;
+  FlatKeyMap<Rows> rows_;
   std::array<size_t, 4> counts_{};   // rows per kind
   uint64_t countedAt_ = UINT64_MAX;  // the list's deletion count the index is exact for
 };
