@@ -16,6 +16,7 @@
 #include "geo/GeoIP.h"
 #include "net/NameService.h"
 #include "process/ProcessInfo.h"
+#include "Synthetic.h"
 #include "support/ScriptedIpHelper.h"
 #include "ui/NsMain.h"
 
@@ -23,32 +24,10 @@ using namespace kestro;
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-MIB_TCPROW_OWNER_PID Endpoint(uint32_t serial) {
-  MIB_TCPROW_OWNER_PID row{};
-  row.dwState = serial % 7 ? kTcpEstablished : kTcpTimeWait;
-  row.dwLocalAddr = htonl(0x0A000000u | (serial / 50000u));
-  row.dwLocalPort = htons(static_cast<u_short>(1024 + serial % 50000u));
-  row.dwRemoteAddr = htonl(0x50000000u + (serial % 2000u) * 0x00351A07u);
-  row.dwRemotePort = htons(443);
-  row.dwOwningPid = 4 * (serial % 40u);
-  return row;
-}
-
 double lastTick = 0;
 double longestWait = 0;
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-  const double now = Now();
+  const double now = bench::NowMs();
   if (lastTick != 0) longestWait = std::max(longestWait, now - lastTick);
   lastTick = now;
 }
@@ -75,43 +54,43 @@ int main() {
 
   for (uint32_t n : {1000u, 10000u, 50000u}) {
     ip.tcp4.clear();
-    for (uint32_t i = 0; i < n; ++i) ip.tcp4.push_back(Endpoint(i));
+    for (uint32_t i = 0; i < n; ++i) ip.tcp4.push_back(bench::Endpoint(i));
 
     // Another view first, so that the connection view is built anew.
     form.ActionExecute(kViewTcp);
     lastTick = longestWait = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, Tick);
-    double start = Now();
+    double start = bench::NowMs();
     form.ActionExecute(kViewConnections);
     UpdateWindow(list);
-    const double rebuild = Now() - start;
+    const double rebuild = bench::NowMs() - start;
     KillTimer(nullptr, timer);
 
-    start = Now();
+    start = bench::NowMs();
     for (int run = 0; run < 5; ++run) {
       form.actRefreshExecute();
       UpdateWindow(list);
     }
-    const double steady = (Now() - start) / 5;
+    const double steady = (bench::NowMs() - start) / 5;
 
-    start = Now();
+    start = bench::NowMs();
     form.ListViewColumnClick(2);
     UpdateWindow(list);
-    const double sorted = Now() - start;
+    const double sorted = bench::NowMs() - start;
 
-    start = Now();
+    start = bench::NowMs();
     for (int page = 0; page < 20; ++page) {
       SendMessageW(list, WM_VSCROLL, SB_PAGEDOWN, 0);
       UpdateWindow(list);
     }
-    const double scroll = (Now() - start) / 20;
+    const double scroll = (bench::NowMs() - start) / 20;
 
-    start = Now();
+    start = bench::NowMs();
     for (int run = 0; run < 10; ++run) {
       InvalidateRect(list, nullptr, FALSE);
       UpdateWindow(list);
     }
-    const double paint = (Now() - start) / 10;
+    const double paint = (bench::NowMs() - start) / 10;
 
     std::printf(
         "window N=%u rebuild_ms=%.1f longest_wait_ms=%.1f steady_ms=%.2f sort_ms=%.1f "
