@@ -202,9 +202,7 @@ TEST_F(MainWindowTest, RefreshRequestsDuringAnUpdateAreDropped) {
   // run when it shows its status text, and they find it busy.
   PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
   PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdAllEndpoints, 0);
-  ip.beforeCall = [&](ScriptedIpHelper::Call, bool) {
-    EXPECT_EQ(form.StatusText(), L"更新中...");
-  };
+  ip.beforeCall = [&](ScriptedIpHelper::Call, bool) { EXPECT_EQ(form.StatusText(), L"更新中..."); };
   ip.tcp4.push_back(Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished));
   ip.tcp4.push_back(Tcp4Row("10.0.0.1", 3, "10.0.0.9", 80, kTcpEstablished));
   Execute(ui::kCmdRefresh);
