@@ -54,5 +54,3 @@ function(kestro_use_flag_strip target)
   set_property(SOURCE "${KESTRO_FLAGS_RC}" DIRECTORY "${target_dir}"
     APPEND PROPERTY OBJECT_DEPENDS "${KESTRO_FLAGS_BMP}")
 endfunction()
-# kestro.exe is defined later, in viewer/.
-cmake_language(DEFER CALL kestro_use_flag_strip kestro)

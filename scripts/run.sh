@@ -6,7 +6,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="${KESTRO_BUILD_DIR:-$here/build}"
-bash "$here/scripts/install.sh"
+bash "$here/scripts/setup.sh"
+bash "$here/scripts/build.sh"
+cmake --build "$build" --target install_wine
 prefix="$build/wineprefix"
 install_dir="$prefix/drive_c/Program Files/Kestro"
 . "$here/scripts/wine-env.sh"
