@@ -5,6 +5,7 @@
 #include "net/NetUtils.h"
 #include "net/TableReader.h"
 #include "views/ViewRows.h"
+#include "win/SystemError.h"
 
 namespace kestro {
 
@@ -44,8 +45,26 @@ const wchar_t* EntryTypeName(DWORD type) {
 // Cells after the caption: IP address, MAC address, state or type, interface.
 constexpr size_t kArpStateCell = 2;
 
+// The neighbour table of both families. A system without an IPv6 neighbour
+// table (Wine 8) refuses both families at once, with ERROR_INVALID_FUNCTION
+// or ERROR_NOT_SUPPORTED; the view then shows the IPv4 neighbours, as the
+// statistics views leave out an IPv6 family that is not there.
+MibTable<MIB_IPNET_TABLE2> NeighborTable(TableReader& tables) {
+  try {
+    return tables.IpNetTable2();
+  } catch (const SystemError& e) {
+    if (e.code() != ERROR_INVALID_FUNCTION && e.code() != ERROR_NOT_SUPPORTED) throw;
+  }
+  IpHelperApi& api = tables.api();
+  MIB_IPNET_TABLE2* table = nullptr;
+  const DWORD result = api.GetIpNetTable2(AF_INET, &table);
+  MibTable<MIB_IPNET_TABLE2> owned(&api, table);
+  CheckResult(result);
+  return owned;
+}
+
 void UpdateArpNewer(ViewContext& context, bool rebuild) {
-  auto table = context.tables.IpNetTable2();
+  auto table = NeighborTable(context.tables);
   auto [rows, count] = Rows(table);
   RefreshTableRows<MIB_IPNET_ROW2>(
       context, rebuild, rows, count, kAddressImage,
