@@ -86,7 +86,31 @@ void ListModel::DeleteRow(size_t index) {
 }
 
 void ListModel::DeleteAllRows() {
-  while (!rows_.empty()) DeleteRow(rows_.size() - 1);
+  DeleteRowsIf([](const ListRow&) { return true; });
+}
+
+void ListModel::DeleteRowsIf(const std::function<bool(const ListRow&)>& doomed) {
+  std::vector<std::unique_ptr<ListRow>> removed;
+  std::vector<size_t> removedAt;
+  size_t kept = 0;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (doomed(*rows_[i])) {
+      removed.push_back(std::move(rows_[i]));
+      removedAt.push_back(i);
+    } else {
+      rows_[kept++] = std::move(rows_[i]);
+    }
+  }
+  if (removed.empty()) return;
+  rows_.resize(kept);
+  indexValidUpTo_ = std::min(indexValidUpTo_, removedAt.front());
+  for (size_t k = removed.size(); k-- > 0;) {
+    ListRow& row = *removed[k];
+    index_.erase(row.id);
+    if (deletionHook_) deletionHook_(row);
+    if (observer_) observer_->OnRowDeleted(removedAt[k], row.id);
+    removed[k].reset();  // the record goes with the row
+  }
 }
 
 void ListModel::Reindex(size_t from) const {
@@ -99,6 +123,15 @@ std::optional<size_t> ListModel::IndexOf(RowId id) const {
   auto it = index_.find(id);
   if (it == index_.end()) return std::nullopt;
   return it->second;
+}
+
+void ListModel::ReorderRows(const std::vector<size_t>& order) {
+  std::vector<std::unique_ptr<ListRow>> reordered;
+  reordered.reserve(rows_.size());
+  for (size_t from : order) reordered.push_back(std::move(rows_[from]));
+  rows_ = std::move(reordered);
+  indexValidUpTo_ = 0;
+  if (observer_) observer_->OnRowsReordered();
 }
 
 void ListModel::SortRows(const std::function<bool(const ListRow&, const ListRow&)>& less) {

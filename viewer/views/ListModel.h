@@ -92,8 +92,15 @@ class ListModel {
   void DeleteRow(size_t index);
   // Deletes every row, from the last to the first.
   void DeleteAllRows();
+  // Deletes every row for which `doomed` holds, in one pass over the list. The
+  // hook and the observer hear of them from the last to the first, each with
+  // the index it had as if the later ones were already gone.
+  void DeleteRowsIf(const std::function<bool(const ListRow&)>& doomed);
   std::optional<size_t> IndexOf(RowId id) const;
 
+  // Puts the rows in the order `order` gives: order[i] is the current index of
+  // the row that goes to position i (a permutation of 0 .. RowCount()-1).
+  void ReorderRows(const std::vector<size_t>& order);
   // Stable sort by `less`.
   void SortRows(const std::function<bool(const ListRow&, const ListRow&)>& less);
 

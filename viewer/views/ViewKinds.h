@@ -3,6 +3,7 @@
 // and the context a view's update operation runs in.
 
 #include <cstdint>
+#include <string>
 
 namespace kestro {
 
@@ -27,8 +28,8 @@ constexpr int kViewCount = 10;
 // The main window's view state.
 struct ViewState {
   uint8_t CurrentView = kViewConnections;
-  bool Ready = false;       // off exactly while a view update runs
-  bool ReResolve = false;   // rebuild the address cells of kept connection rows once
+  bool Ready = false;              // off exactly while a view update runs
+  bool ReResolve = false;          // rebuild the address cells of kept connection rows once
   int32_t SelectedInterface = -1;  // interface statistics of one interface; -1 all
 };
 
@@ -40,6 +41,22 @@ class ViewEvents {
   virtual ~ViewEvents() = default;
   // Lets pending window messages run, so that the window stays responsive.
   virtual void ProcessPendingMessages() = 0;
+  // Whether letting messages run is due now. A long update asks before each
+  // row; the window answers by time, so that a fast update is not slowed by
+  // one message-queue round trip per row.
+  virtual bool PendingMessagesDue() { return true; }
+  // The first status panel ("更新中..." / "准备好了").
+  virtual void SetStatusText(const std::wstring& /*text*/) {}
+
+  // Connection view: a new row appeared (the tray icon blinks).
+  virtual void ActivitySignal() {}
+  // Connection view, new TCP row: play the new-connection sound.
+  virtual void PlayNewConnectionSound() {}
+  // Connection view, new row with auto-scroll on: bring the end of the list into view.
+  virtual void ScrollToEnd() {}
+  // Connection view, new TCP row: the new-connection balloon at the tray icon.
+  virtual void ShowNewConnectionBalloon(const std::wstring& /*title*/,
+                                        const std::wstring& /*text*/) {}
 };
 
 // Everything a view's update operation works with.

@@ -1,0 +1,36 @@
+#pragma once
+// The country of a remote IPv4 address from the GeoIP Legacy country database
+// that ships beside the viewer, its display name and its flag picture. No
+// state and no cache: every lookup opens the file, answers and closes it.
+
+#include <array>
+#include <string>
+
+namespace kestro {
+
+inline constexpr int kCountryCount = 253;
+
+// SHGetFolderPath of a CSIDL (current path); empty when the call fails.
+std::wstring GetSpecialFolder(int csidl);
+// Program Files\Kestro\lib_info.dll, computed anew at every call.
+std::wstring CountryDatabasePath();
+
+// Both take the row's remote-address cell as it stands ("203.0.113.7 :443"):
+// only a dotted IPv4 address at its start is looked up. An address in no
+// country, any other text and a database of another edition than country or
+// proxy give "LocalHost" / "本地主机". A database that cannot be opened raises
+// SystemError "Cannot open file "<path>". <system message>".
+std::wstring GetCountryCode(const std::wstring& remoteCell,
+                            const std::wstring& databasePath = CountryDatabasePath());
+std::wstring GetCountryName(const std::wstring& remoteCell,
+                            const std::wstring& databasePath = CountryDatabasePath());
+
+// The display names by country ID 0 to 252 (the IDs of the GeoIP Legacy
+// country table, whose codes the library gives).
+const std::array<const wchar_t*, kCountryCount>& CountryNames();
+
+// Picture of SinFlags for a country code (letter case ignored); "LocalHost"
+// gives the green square, an unknown code the question mark.
+int CountryFlagIndex(const std::wstring& code);
+
+}  // namespace kestro

@@ -1,0 +1,45 @@
+#include "ui/MessagePump.h"
+
+namespace kestro::ui {
+
+void MessagePump::SetAccelerators(HWND target, HACCEL accelerators) {
+  target_ = target;
+  accelerators_ = accelerators;
+}
+
+void MessagePump::Dispatch(MSG& msg) {
+  if (accelerators_ && target_ && TranslateAcceleratorW(target_, accelerators_, &msg)) return;
+  HWND dialog = GetAncestor(msg.hwnd, GA_ROOT);
+  if (dialog && dialog != target_ && IsDialogMessageW(dialog, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+void MessagePump::RunPending() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    Dispatch(msg);
+  }
+  QueryPerformanceCounter(&last_);
+}
+
+bool MessagePump::Due() {
+  if (frequency_.QuadPart == 0) QueryPerformanceFrequency(&frequency_);
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - last_.QuadPart) * 1000.0 /
+             static_cast<double>(frequency_.QuadPart) >=
+         kIntervalMs;
+}
+
+int MessagePump::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace kestro::ui
