@@ -3,8 +3,6 @@
 // table record, matching records to rows by key, and letting pending window
 // messages run while a view works through its rows.
 
-#include <windows.h>
-
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,23 +21,10 @@ struct TableRowRecord final : RowRecord {
   T row;
 };
 
-// Lets pending window messages run at most every few milliseconds: each call
-// is a server round trip (~40 us under Wine), too dear to make for every row.
-class PendingMessages {
- public:
-  explicit PendingMessages(ViewEvents& events) : events_(events), last_(GetTickCount64()) {}
-  void Tick() {
-    ULONGLONG now = GetTickCount64();
-    if (now - last_ < kSpacingMs) return;
-    last_ = now;
-    events_.ProcessPendingMessages();
-  }
-
- private:
-  static constexpr ULONGLONG kSpacingMs = 20;
-  ViewEvents& events_;
-  ULONGLONG last_;
-};
+// Lets pending window messages run when the window says it is due.
+inline void LetPendingMessagesRun(ViewEvents& events) {
+  if (events.PendingMessagesDue()) events.ProcessPendingMessages();
+}
 
 // The texts of a row before it enters the list, so that a failing lookup
 // never leaves a half-made row behind.
@@ -77,7 +62,6 @@ template <typename T, typename SameKey, typename Update, typename Texts>
 void RefreshTableRows(ViewContext& context, bool rebuild, const T* records, size_t count, int image,
                       SameKey sameKey, Update update, Texts texts) {
   ListModel& list = context.list;
-  PendingMessages pending(context.events);
   for (size_t r = 0; r < count; ++r) {
     const T& record = records[r];
     std::optional<size_t> found;
@@ -88,7 +72,7 @@ void RefreshTableRows(ViewContext& context, bool rebuild, const T* records, size
     } else {
       AppendRow(list, texts(record), image, std::make_unique<TableRowRecord<T>>(record));
     }
-    pending.Tick();
+    LetPendingMessagesRun(context.events);
   }
   if (rebuild) return;
   for (size_t i = list.RowCount(); i-- > 0;) {
