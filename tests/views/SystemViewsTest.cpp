@@ -10,7 +10,57 @@
 namespace kestro::test {
 namespace {
 
-class SystemViews : public ::testing::Test {
+// The real IP Helper as an older system offers it: without the newer tables,
+// so that the views read the older IPv4 tables.
+class OlderSystemIpHelper final : public IpHelperApi {
+ public:
+  DWORD GetExtendedTcpTable(void* t, DWORD* s, BOOL o, ULONG f) override {
+    return real.GetExtendedTcpTable(t, s, o, f);
+  }
+  DWORD GetExtendedUdpTable(void* t, DWORD* s, BOOL o, ULONG f) override {
+    return real.GetExtendedUdpTable(t, s, o, f);
+  }
+  DWORD GetIfTable(MIB_IFTABLE* t, ULONG* s, BOOL o) override { return real.GetIfTable(t, s, o); }
+  DWORD GetIpNetTable(MIB_IPNETTABLE* t, ULONG* s, BOOL o) override {
+    return real.GetIpNetTable(t, s, o);
+  }
+  DWORD GetIpAddrTable(MIB_IPADDRTABLE* t, ULONG* s, BOOL o) override {
+    return real.GetIpAddrTable(t, s, o);
+  }
+  DWORD GetIpForwardTable(MIB_IPFORWARDTABLE* t, ULONG* s, BOOL o) override {
+    return real.GetIpForwardTable(t, s, o);
+  }
+  DWORD SetTcpEntry(MIB_TCPROW* row) override { return real.SetTcpEntry(row); }
+  DWORD GetIpStatisticsEx(MIB_IPSTATS* s, ULONG f) override { return real.GetIpStatisticsEx(s, f); }
+  DWORD GetIcmpStatisticsEx(MIB_ICMP_EX* s, ULONG f) override {
+    return real.GetIcmpStatisticsEx(s, f);
+  }
+  DWORD GetTcpStatisticsEx(MIB_TCPSTATS* s, ULONG f) override {
+    return real.GetTcpStatisticsEx(s, f);
+  }
+  DWORD GetUdpStatisticsEx(MIB_UDPSTATS* s, ULONG f) override {
+    return real.GetUdpStatisticsEx(s, f);
+  }
+  bool HasIpNetTable2() const override { return false; }
+  bool HasUnicastIpAddressTable() const override { return false; }
+  bool HasIpForwardTable2() const override { return false; }
+  DWORD GetIpNetTable2(ADDRESS_FAMILY, MIB_IPNET_TABLE2**) override { return ERROR_PROC_NOT_FOUND; }
+  DWORD GetUnicastIpAddressTable(ADDRESS_FAMILY, MIB_UNICASTIPADDRESS_TABLE**) override {
+    return ERROR_PROC_NOT_FOUND;
+  }
+  DWORD GetIpForwardTable2(ADDRESS_FAMILY, MIB_IPFORWARD_TABLE2**) override {
+    return ERROR_PROC_NOT_FOUND;
+  }
+  DWORD GetIpInterfaceTable(ADDRESS_FAMILY, MIB_IPINTERFACE_TABLE**) override {
+    return ERROR_PROC_NOT_FOUND;
+  }
+  void FreeMibTable(void*) override {}
+
+  SystemIpHelper real;
+};
+
+template <typename Api>
+class RealTables : public ::testing::Test {
  protected:
   using UpdateFn = void (*)(ViewContext&, bool);
 
@@ -49,13 +99,16 @@ class SystemViews : public ::testing::Test {
     return text;
   }
 
-  SystemIpHelper api;
+  Api api;
   TableReader tables{api};
   ListModel list;
   ViewState state;
   CountingEvents events;
   ViewContext context{list, tables, state, events};
 };
+
+using SystemViews = RealTables<SystemIpHelper>;
+using OlderSystemViews = RealTables<OlderSystemIpHelper>;
 
 TEST_F(SystemViews, AdapterTableHasTheLoopbackInterface) {
   BuildAndRefresh(UpdateNicView, 4);
@@ -81,6 +134,21 @@ TEST_F(SystemViews, InterfaceStatisticsHaveSixRows) {
 TEST_F(SystemViews, AddressViewHasTheLoopbackAddress) {
   BuildAndRefresh(UpdateAddressView, 4);
   EXPECT_TRUE(HasRow(L"IPv4", 0, L"127.0.0.1")) << ToUtf8(Dump());
+}
+
+TEST_F(OlderSystemViews, AddressViewHasTheLoopbackAddress) {
+  BuildAndRefresh(UpdateAddressView, 4);
+  EXPECT_TRUE(HasRow(L"IPv4", 0, L"127.0.0.1")) << ToUtf8(Dump());
+  for (size_t i = 0; i < list.RowCount(); ++i) EXPECT_EQ(list.Row(i).caption, L"IPv4");
+}
+
+TEST_F(OlderSystemViews, ArpAndRouteViewsBuild) {
+  BuildAndRefresh(UpdateArpView, 5);
+  EXPECT_EQ(list.Column(3).caption, L"Type");
+  list.DeleteAllRows();
+  list.ClearColumns();
+  BuildAndRefresh(UpdateRouteView, 6);
+  EXPECT_GT(list.RowCount(), 0u) << "no route at all";
 }
 
 TEST_F(SystemViews, ArpAndRouteViewsBuild) {
