@@ -62,7 +62,8 @@ int LookupCountryId(const std::wstring& remoteCell, const std::wstring& database
   if (edition != GEOIP_COUNTRY_EDITION && edition != GEOIP_PROXY_EDITION) return 0;
   const unsigned long address = inet_addr(Narrow(remoteCell).c_str());
   if (address == INADDR_NONE || address == 0) return 0;
-  const int id = GeoIP_id_by_ipnum(database.get(), ntohl(address));
+  GeoIPLookup details = {};
+  const int id = GeoIP_id_by_ipnum_gl(database.get(), ntohl(address), &details);
   // A damaged tree gives IDs below 0; later databases know IDs beyond our table.
   return id > 0 && id < kCountryCount ? id : 0;
 }
@@ -81,7 +82,7 @@ std::wstring CountryDatabasePath() {
 
 std::wstring GetCountryCode(const std::wstring& remoteCell, const std::wstring& databasePath) {
   const int id = LookupCountryId(remoteCell, databasePath);
-  return id != 0 ? Widen(GeoIP_code_by_id(id)) : L"LocalHost";
+  return id != 0 ? CountryCodes()[id] : L"LocalHost";
 }
 
 std::wstring GetCountryName(const std::wstring& remoteCell, const std::wstring& databasePath) {
@@ -346,6 +347,36 @@ const std::array<const wchar_t*, kCountryCount>& CountryNames() {
       L"法属圣马丁",              // 252 MF
   };
   return kNames;
+}
+
+const std::array<const wchar_t*, kCountryCount>& CountryCodes() {
+  // clang-format off
+  static constexpr std::array<const wchar_t*, kCountryCount> kCodes = {
+      L"--", L"AP", L"EU", L"AD", L"AE", L"AF", L"AG", L"AI", L"AL", L"AM", L"AN", L"AO",  // 0
+      L"AQ", L"AR", L"AS", L"AT", L"AU", L"AW", L"AZ", L"BA", L"BB", L"BD", L"BE", L"BF",  // 12
+      L"BG", L"BH", L"BI", L"BJ", L"BM", L"BN", L"BO", L"BR", L"BS", L"BT", L"BV", L"BW",  // 24
+      L"BY", L"BZ", L"CA", L"CC", L"CD", L"CF", L"CG", L"CH", L"CI", L"CK", L"CL", L"CM",  // 36
+      L"CN", L"CO", L"CR", L"CU", L"CV", L"CX", L"CY", L"CZ", L"DE", L"DJ", L"DK", L"DM",  // 48
+      L"DO", L"DZ", L"EC", L"EE", L"EG", L"EH", L"ER", L"ES", L"ET", L"FI", L"FJ", L"FK",  // 60
+      L"FM", L"FO", L"FR", L"FX", L"GA", L"GB", L"GD", L"GE", L"GF", L"GH", L"GI", L"GL",  // 72
+      L"GM", L"GN", L"GP", L"GQ", L"GR", L"GS", L"GT", L"GU", L"GW", L"GY", L"HK", L"HM",  // 84
+      L"HN", L"HR", L"HT", L"HU", L"ID", L"IE", L"IL", L"IN", L"IO", L"IQ", L"IR", L"IS",  // 96
+      L"IT", L"JM", L"JO", L"JP", L"KE", L"KG", L"KH", L"KI", L"KM", L"KN", L"KP", L"KR",  // 108
+      L"KW", L"KY", L"KZ", L"LA", L"LB", L"LC", L"LI", L"LK", L"LR", L"LS", L"LT", L"LU",  // 120
+      L"LV", L"LY", L"MA", L"MC", L"MD", L"MG", L"MH", L"MK", L"ML", L"MM", L"MN", L"MO",  // 132
+      L"MP", L"MQ", L"MR", L"MS", L"MT", L"MU", L"MV", L"MW", L"MX", L"MY", L"MZ", L"NA",  // 144
+      L"NC", L"NE", L"NF", L"NG", L"NI", L"NL", L"NO", L"NP", L"NR", L"NU", L"NZ", L"OM",  // 156
+      L"PA", L"PE", L"PF", L"PG", L"PH", L"PK", L"PL", L"PM", L"PN", L"PR", L"PS", L"PT",  // 168
+      L"PW", L"PY", L"QA", L"RE", L"RO", L"RU", L"RW", L"SA", L"SB", L"SC", L"SD", L"SE",  // 180
+      L"SG", L"SH", L"SI", L"SJ", L"SK", L"SL", L"SM", L"SN", L"SO", L"SR", L"ST", L"SV",  // 192
+      L"SY", L"SZ", L"TC", L"TD", L"TF", L"TG", L"TH", L"TJ", L"TK", L"TM", L"TN", L"TO",  // 204
+      L"TL", L"TR", L"TT", L"TV", L"TW", L"TZ", L"UA", L"UG", L"UM", L"US", L"UY", L"UZ",  // 216
+      L"VA", L"VC", L"VE", L"VG", L"VI", L"VN", L"VU", L"WF", L"WS", L"YE", L"YT", L"RS",  // 228
+      L"ZA", L"ZM", L"ME", L"ZW", L"A1", L"A2", L"O1", L"AX", L"GG", L"IM", L"JE", L"BL",  // 240
+      L"MF",  // 252
+  };
+  // clang-format on
+  return kCodes;
 }
 
 int CountryFlagIndex(const std::wstring& code) {

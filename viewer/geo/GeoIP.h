@@ -25,9 +25,11 @@ std::wstring GetCountryCode(const std::wstring& remoteCell,
 std::wstring GetCountryName(const std::wstring& remoteCell,
                             const std::wstring& databasePath = CountryDatabasePath());
 
-// The display names by country ID 0 to 252 (the IDs of the GeoIP Legacy
-// country table, whose codes the library gives).
+// The display names by country ID 0 to 252, and the codes of the GeoIP Legacy
+// country table in its 253-entry form (later versions of the library renamed
+// IDs 10 and 75 to "CW" and "SX"; the viewer keeps "AN" and "FX").
 const std::array<const wchar_t*, kCountryCount>& CountryNames();
+const std::array<const wchar_t*, kCountryCount>& CountryCodes();
 
 // Picture of SinFlags for a country code (letter case ignored); "LocalHost"
 // gives the green square, an unknown code the question mark.

@@ -38,6 +38,7 @@ class CommandTable {
   Command* Find(UINT id);
   Command* FindByName(const std::wstring& name);
   const std::deque<Command>& entries() const { return entries_; }
+  std::deque<Command>& entries() { return entries_; }
 
   // Runs an enabled command's handler; false when there is none to run.
   bool Execute(UINT id);

@@ -38,7 +38,11 @@ bool MessagePump::Due() {
 
 int MessagePump::Run() {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+  for (;;) {
+    if (onIdle && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) onIdle();
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+    Dispatch(msg);
+  }
   return static_cast<int>(msg.wParam);
 }
 

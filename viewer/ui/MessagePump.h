@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace kestro::ui {
 
 class MessagePump {
@@ -16,8 +18,10 @@ class MessagePump {
   // True when RunPending is due: at most every kInterval milliseconds, so that
   // an update pays one message-queue round trip per interval, not per row.
   bool Due();
-  // The main loop; returns the exit code of WM_QUIT.
+  // The main loop; returns the exit code of WM_QUIT. `onIdle` runs whenever
+  // the queue has run dry.
   int Run();
+  std::function<void()> onIdle;
 
   static constexpr double kIntervalMs = 10.0;
 

@@ -1,0 +1,234 @@
+// The main window on scripted tables: commands, the list view reading the
+// model, selection kept by row, sorting, colours and flags on screen, the
+// column chooser, the status bar and the error box.
+#include <commctrl.h>
+
+#include "ConnectionsFixture.h"
+#include "net/NetUtils.h"
+#include "ui/NsMain.h"
+#include "ui/Unit4.h"
+
+namespace kestro::test {
+namespace {
+
+using ui::TMainForm;
+
+class MainWindowTest : public testing::Test {
+ protected:
+  MainWindowTest() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    ui::SetErrorBoxSink([this](HWND, const std::wstring& text) { errors.push_back(text); });
+    form.connections().SetCountryDatabase([this] { return database; });
+    form.Create();
+    chooser.Create(form.hwnd());
+    form.SetColumnChooser(&chooser);
+    pump.SetAccelerators(form.hwnd(), form.accelerators());
+    ShowWindow(form.hwnd(), SW_SHOWNORMAL);
+    pump.RunPending();
+  }
+  ~MainWindowTest() override {
+    ui::SetErrorBoxSink(nullptr);
+    DeleteFileW(database.c_str());
+  }
+
+  void Execute(UINT command) {
+    SendMessageW(form.hwnd(), WM_COMMAND, command, 0);
+    pump.RunPending();
+  }
+  HWND ListView() const { return form.listView().hwnd(); }
+  int ItemCount() const { return ListView_GetItemCount(ListView()); }
+  std::wstring ItemText(int item, int column) const {
+    wchar_t text[512] = {};
+    ListView_GetItemText(ListView(), item, column, text, 512);
+    return text;
+  }
+  int ColumnWidth(int column) const { return ListView_GetColumnWidth(ListView(), column); }
+  int SelectedItem() const { return ListView_GetNextItem(ListView(), -1, LVNI_SELECTED); }
+  // The colour on screen inside a cell, past its text.
+  COLORREF CellPixel(int item, int column, int fromRight = 3) {
+    RECT cell{};
+    ListView_GetSubItemRect(ListView(), item, column, LVIR_BOUNDS, &cell);
+    RECT client;
+    GetClientRect(ListView(), &client);
+    HDC screen = GetDC(ListView());
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(ListView(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    COLORREF colour = GetPixel(memory, cell.right - fromRight, (cell.top + cell.bottom) / 2);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(ListView(), screen);
+    return colour;
+  }
+
+  ScriptedIpHelper ip;
+  FakeProcesses processes;
+  std::shared_ptr<ScriptedNames> names = std::make_shared<ScriptedNames>();
+  ui::MessagePump pump;
+  TMainForm form{{ip, processes, names}, pump};
+  ui::TForm4 chooser{form.list()};
+  std::wstring database = WriteTinyCountryDatabase();
+  std::vector<std::wstring> errors;
+};
+
+TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
+  wchar_t caption[64] = {};
+  GetWindowTextW(form.hwnd(), caption, 64);
+  EXPECT_STREQ(caption, L"Kestro");
+  EXPECT_TRUE(form.TimerEnabled());
+  EXPECT_EQ(form.Interval(), 1000u);
+  EXPECT_EQ(SendMessageW(form.statusBar(), SB_GETPARTS, 0, 0), 4);
+
+  ACCEL table[64];
+  const int count = CopyAcceleratorTableW(form.accelerators(), table, 64);
+  auto shortcutOf = [&](UINT id) {
+    for (int i = 0; i < count; ++i)
+      if (table[i].cmd == id)
+        return ui::CommandTable::ShortcutText(
+            {static_cast<BYTE>(table[i].fVirt & ~FVIRTKEY), table[i].key});
+    return std::wstring();
+  };
+  EXPECT_EQ(shortcutOf(ui::kCmdRefresh), L"F5");
+  EXPECT_EQ(shortcutOf(ui::kCmdAutoRefresh), L"Ctrl+R");
+  EXPECT_EQ(shortcutOf(ui::kCmdAllEndpoints), L"Ctrl+A");
+  EXPECT_EQ(shortcutOf(ui::kCmdByName), L"Ctrl+M");
+  EXPECT_EQ(shortcutOf(ui::kCmdViewFirst + kViewConnections), L"Alt+4");
+  for (int i = 0; i < count; ++i) EXPECT_TRUE(table[i].fVirt & FVIRTKEY);
+
+  // Ctrl+R stops the timer at the next idle update of the commands.
+  Execute(ui::kCmdAutoRefresh);
+  form.ActionListUpdate();
+  EXPECT_FALSE(form.TimerEnabled());
+}
+
+TEST_F(MainWindowTest, RefreshShowsTheConnectionViewInTheListAndReadyInTheStatusBar) {
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1025, "200.1.2.3", 443, kTcpEstablished, 7)};
+  form.viewState().CurrentView = kViewConnections;
+  Execute(ui::kCmdRefresh);
+  ASSERT_EQ(ItemCount(), 1);
+  EXPECT_EQ(ItemText(0, 0), L"proc7.exe");
+  EXPECT_EQ(ItemText(0, 1), L"10.0.0.1 :1025");
+  EXPECT_EQ(ItemText(0, 5), L"中国");
+  EXPECT_EQ(ColumnWidth(11), 0);
+  EXPECT_EQ(form.StatusText(), L"准备好了");
+}
+
+TEST_F(MainWindowTest, SelectionStaysOnItsRowWhenRowsBeforeItGoAndAfterSorting) {
+  for (unsigned port = 1; port <= 4; ++port)
+    ip.tcp4.push_back(Tcp4Row("10.0.0.1", port, "10.0.0.9", 80, kTcpEstablished));
+  Execute(ui::kCmdRefresh);
+  ListView_SetItemState(ListView(), 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ASSERT_EQ(ItemText(SelectedItem(), 1), L"10.0.0.1 :3");
+
+  ip.tcp4.erase(ip.tcp4.begin());  // the first row vanishes
+  Execute(ui::kCmdRefresh);
+  EXPECT_EQ(ItemCount(), 3);
+  EXPECT_EQ(SelectedItem(), 1);
+  EXPECT_EQ(ItemText(SelectedItem(), 1), L"10.0.0.1 :3");
+
+  // A click on the local address header sorts descending the first time.
+  NMLISTVIEW click{{ListView(), 1, LVN_COLUMNCLICK}, -1, 1};
+  SendMessageW(form.hwnd(), WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(ItemText(0, 1), L"10.0.0.1 :4");
+  EXPECT_EQ(ItemText(SelectedItem(), 1), L"10.0.0.1 :3");
+  EXPECT_EQ(ListView_GetNextItem(ListView(), -1, LVNI_FOCUSED), SelectedItem());
+}
+
+TEST_F(MainWindowTest, StateCellsAreColouredAndTheCountryCellShowsItsFlag) {
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "200.0.0.9", 80, kTcpTimeWait),
+             Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished)};
+  Execute(ui::kCmdRefresh);
+  UpdateWindow(ListView());
+  EXPECT_EQ(CellPixel(0, 3), RGB(255, 106, 106));
+  EXPECT_EQ(CellPixel(1, 3), RGB(204, 255, 204));
+  const COLORREF normal = ListView_GetTextBkColor(ListView());
+  EXPECT_EQ(CellPixel(0, 4), normal);
+  // The country cell: the flag at its left edge, not the background.
+  RECT cell{};
+  ListView_GetSubItemRect(ListView(), 0, 5, LVIR_BOUNDS, &cell);
+  EXPECT_NE(CellPixel(0, 5, cell.right - cell.left - 8), normal);
+
+  Execute(ui::kCmdStateColor);  // SateColor1 off: the normal background
+  EXPECT_EQ(CellPixel(0, 3), normal);
+}
+
+TEST_F(MainWindowTest, TheColumnChooserHidesAndShowsColumnsAndKeepsItsBoxes) {
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.9", 80, kTcpEstablished)};
+  Execute(ui::kCmdRefresh);
+  Execute(ui::kCmdChooseColumns);
+  EXPECT_TRUE(IsWindowVisible(chooser.hwnd()));
+  EXPECT_TRUE(GetWindowLongW(chooser.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(IsWindowEnabled(chooser.Box(11)));
+
+  HWND country = chooser.Box(5);
+  SendMessageW(country, BM_CLICK, 0, 0);
+  pump.RunPending();
+  EXPECT_EQ(ColumnWidth(5), 0);
+  SendMessageW(country, BM_CLICK, 0, 0);
+  pump.RunPending();
+  EXPECT_EQ(ColumnWidth(5), 113);
+  SendMessageW(chooser.Box(3), BM_CLICK, 0, 0);
+  SendMessageW(chooser.Box(3), BM_CLICK, 0, 0);
+  pump.RunPending();
+  EXPECT_EQ(ColumnWidth(3), 100);  // created 87 wide, 100 when its box is checked again
+
+  // A rebuilt view brings the default widths back; the box stays unchecked.
+  SendMessageW(country, BM_CLICK, 0, 0);
+  Execute(ui::kCmdViewFirst + kViewTcp);
+  Execute(ui::kCmdViewFirst + kViewConnections);
+  EXPECT_EQ(ColumnWidth(5), 113);
+  EXPECT_EQ(SendMessageW(country, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  SendMessageW(chooser.OkButton(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(chooser.hwnd()));
+}
+
+TEST_F(MainWindowTest, RefreshRequestsDuringAnUpdateAreDropped) {
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.9", 80, kTcpEstablished)};
+  Execute(ui::kCmdRefresh);
+  const int before = ip.CallCount(ScriptedIpHelper::kTcp4);
+  // While the TCPv4 table is read, F5 and the all-endpoints toggle arrive.
+  ip.beforeCall = [&](ScriptedIpHelper::Call call, bool) {
+    if (call != ScriptedIpHelper::kTcp4) return;
+    ip.beforeCall = nullptr;
+    PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
+    PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdAllEndpoints, 0);
+    EXPECT_EQ(form.StatusText(), L"更新中...");
+  };
+  ip.tcp4.push_back(Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished));
+  ip.tcp4.push_back(Tcp4Row("10.0.0.1", 3, "10.0.0.9", 80, kTcpEstablished));
+  Execute(ui::kCmdRefresh);
+  EXPECT_EQ(ip.CallCount(ScriptedIpHelper::kTcp4), before + 1);
+  EXPECT_FALSE(form.command(ui::kCmdAllEndpoints).checked);
+  EXPECT_EQ(ItemCount(), 3);
+  EXPECT_EQ(form.StatusText(), L"准备好了");
+}
+
+TEST_F(MainWindowTest, ATableErrorReachesTheErrorBoxAndTheWindowStaysReady) {
+  ip.FailCall(ScriptedIpHelper::kTcp4, ERROR_NOT_ENOUGH_MEMORY, 1);
+  Execute(ui::kCmdRefresh);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], ui::ErrorBoxText(SystemMessage(ERROR_NOT_ENOUGH_MEMORY)));
+  EXPECT_EQ(ui::ErrorBoxText(L"拒绝访问"), L"拒绝访问.");
+  EXPECT_EQ(ui::ErrorBoxText(L"Done."), L"Done.");
+  EXPECT_TRUE(form.viewState().Ready);
+  EXPECT_EQ(form.StatusText(), L"准备好了");
+}
+
+TEST_F(MainWindowTest, GridLinesFollowTheirMenuCheck) {
+  auto gridLines = [&] {
+    return (ListView_GetExtendedListViewStyle(ListView()) & LVS_EX_GRIDLINES) != 0;
+  };
+  EXPECT_FALSE(gridLines());
+  Execute(ui::kCmdShowGridLines);
+  EXPECT_TRUE(gridLines());
+  EXPECT_TRUE(form.command(ui::kCmdShowGridLines).checked);
+  Execute(ui::kCmdShowGridLines);
+  EXPECT_FALSE(gridLines());
+}
+
+}  // namespace
+}  // namespace kestro::test
