@@ -99,14 +99,18 @@ class RecordingEvents : public ViewEvents {
   std::vector<std::wstring> statusTexts;
 };
 
-// A GeoIP Legacy country database of one tree node: addresses below
-// 128.0.0.0 are in no country, the others in China (ID 48).
+// A GeoIP Legacy country database whose root node decides: addresses below
+// 128.0.0.0 are in no country, the others in China (ID 48). Three unused nodes
+// follow, because the library looks for the edition marker in the last 22
+// bytes and takes a shorter file for unreadable.
 inline std::wstring WriteTinyCountryDatabase() {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
   std::wstring path =
       std::wstring(dir) + L"kestro-conn-test-" + std::to_wstring(GetCurrentProcessId()) + L".dat";
-  const unsigned char node[6] = {0x00, 0xFF, 0xFF, 0x30, 0xFF, 0xFF};
+  const unsigned char node[24] = {0x00, 0xFF, 0xFF, 0x30, 0xFF, 0xFF, 0x00, 0xFF,
+                                  0xFF, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x00,
+                                  0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0x00, 0xFF, 0xFF};
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   WriteFile(file, node, sizeof node, &written, nullptr);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <ws2tcpip.h>
 
+#include <cstring>
 #include <map>
 
 #include "ScriptedNameService.h"
@@ -165,6 +166,34 @@ TEST_F(EndpointTextTest, AFailedLookupIsNeverRetried) {
               byName ? L"203.0.113.9 :http" : L"203.0.113.9 :80");
   EXPECT_FALSE(state.Running());
   EXPECT_EQ(service->ReverseCalls(), 1);
+}
+
+TEST(WinsockNameService, AnswersLikeGetnameinfoAndGethostname) {
+  WinsockNameService winsock;
+  std::wstring name;
+  EXPECT_EQ(winsock.QueryHostName(name), 0);
+  EXPECT_FALSE(name.empty());
+
+  Endpoint loopback("127.0.0.1", 25);
+  TEndpointAddress address = {};
+  address.family = AF_INET;
+  address.port = static_cast<uint16_t>(loopback.portField);
+  std::memcpy(&address.ipv4OrFlowInfo, loopback.bytes, 4);
+  std::wstring host = L"unchanged", service = L"unchanged";
+  EXPECT_EQ(winsock.QueryNameInfo(address, NI_NUMERICHOST | NI_NUMERICSERV, &host, &service), 0);
+  EXPECT_EQ(host, L"127.0.0.1");
+  EXPECT_EQ(service, L"25");
+  EXPECT_EQ(winsock.QueryNameInfo(address, 0, nullptr, &service), 0);
+  EXPECT_EQ(service, L"smtp");
+  // The machine's own resolver names the loopback address.
+  host.clear();
+  EXPECT_EQ(winsock.QueryNameInfo(address, NI_NAMEREQD, &host, nullptr), 0);
+  EXPECT_FALSE(host.empty());
+
+  address.family = 99;
+  host = L"unchanged";
+  EXPECT_NE(winsock.QueryNameInfo(address, NI_NUMERICHOST, &host, nullptr), 0);
+  EXPECT_EQ(host, L"unchanged");
 }
 
 TEST(ResolvedCellText, KeepsTheServiceFromTheLastColon) {

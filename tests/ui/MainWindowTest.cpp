@@ -1,12 +1,14 @@
 // The main window on scripted tables: commands, the list view reading the
 // model, selection kept by row, sorting, colours and flags on screen, the
 // column chooser, the status bar and the error box.
+#include "ConnectionsFixture.h"
+
 #include <commctrl.h>
 
-#include "ConnectionsFixture.h"
 #include "net/NetUtils.h"
 #include "ui/NsMain.h"
 #include "ui/Unit4.h"
+#include "win/SystemError.h"
 
 namespace kestro::test {
 namespace {
@@ -21,6 +23,9 @@ class MainWindowTest : public testing::Test {
     ui::SetErrorBoxSink([this](HWND, const std::wstring& text) { errors.push_back(text); });
     form.connections().SetCountryDatabase([this] { return database; });
     form.Create();
+    // The tests refresh by command; the refresh timer would add refreshes of its own.
+    form.command(ui::kCmdAutoRefresh).checked = false;
+    form.ActionListUpdate();
     chooser.Create(form.hwnd());
     form.SetColumnChooser(&chooser);
     pump.SetAccelerators(form.hwnd(), form.accelerators());
@@ -78,7 +83,7 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   wchar_t caption[64] = {};
   GetWindowTextW(form.hwnd(), caption, 64);
   EXPECT_STREQ(caption, L"Kestro");
-  EXPECT_TRUE(form.TimerEnabled());
+  EXPECT_FALSE(form.TimerEnabled());  // switched off by the fixture
   EXPECT_EQ(form.Interval(), 1000u);
   EXPECT_EQ(SendMessageW(form.statusBar(), SB_GETPARTS, 0, 0), 4);
 
@@ -95,10 +100,13 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   EXPECT_EQ(shortcutOf(ui::kCmdAutoRefresh), L"Ctrl+R");
   EXPECT_EQ(shortcutOf(ui::kCmdAllEndpoints), L"Ctrl+A");
   EXPECT_EQ(shortcutOf(ui::kCmdByName), L"Ctrl+M");
-  EXPECT_EQ(shortcutOf(ui::kCmdViewFirst + kViewConnections), L"Alt+4");
+  EXPECT_EQ(shortcutOf(ui::ViewCommandId(kViewConnections)), L"Alt+4");
   for (int i = 0; i < count; ++i) EXPECT_TRUE(table[i].fVirt & FVIRTKEY);
 
-  // Ctrl+R stops the timer at the next idle update of the commands.
+  // Ctrl+R starts and stops the timer at the next idle update of the commands.
+  Execute(ui::kCmdAutoRefresh);
+  form.ActionListUpdate();
+  EXPECT_TRUE(form.TimerEnabled());
   Execute(ui::kCmdAutoRefresh);
   form.ActionListUpdate();
   EXPECT_FALSE(form.TimerEnabled());
@@ -144,7 +152,7 @@ TEST_F(MainWindowTest, StateCellsAreColouredAndTheCountryCellShowsItsFlag) {
   UpdateWindow(ListView());
   EXPECT_EQ(CellPixel(0, 3), RGB(255, 106, 106));
   EXPECT_EQ(CellPixel(1, 3), RGB(204, 255, 204));
-  const COLORREF normal = ListView_GetTextBkColor(ListView());
+  const COLORREF normal = form.listView().NormalBackground();
   EXPECT_EQ(CellPixel(0, 4), normal);
   // The country cell: the flag at its left edge, not the background.
   RECT cell{};
@@ -177,8 +185,8 @@ TEST_F(MainWindowTest, TheColumnChooserHidesAndShowsColumnsAndKeepsItsBoxes) {
 
   // A rebuilt view brings the default widths back; the box stays unchecked.
   SendMessageW(country, BM_CLICK, 0, 0);
-  Execute(ui::kCmdViewFirst + kViewTcp);
-  Execute(ui::kCmdViewFirst + kViewConnections);
+  Execute(ui::ViewCommandId(kViewTcp));
+  Execute(ui::ViewCommandId(kViewConnections));
   EXPECT_EQ(ColumnWidth(5), 113);
   EXPECT_EQ(SendMessageW(country, BM_GETCHECK, 0, 0), BST_UNCHECKED);
 
@@ -189,25 +197,26 @@ TEST_F(MainWindowTest, TheColumnChooserHidesAndShowsColumnsAndKeepsItsBoxes) {
 TEST_F(MainWindowTest, RefreshRequestsDuringAnUpdateAreDropped) {
   ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.9", 80, kTcpEstablished)};
   Execute(ui::kCmdRefresh);
-  const int before = ip.CallCount(ScriptedIpHelper::kTcp4);
-  // While the TCPv4 table is read, F5 and the all-endpoints toggle arrive.
-  ip.beforeCall = [&](ScriptedIpHelper::Call call, bool) {
-    if (call != ScriptedIpHelper::kTcp4) return;
-    ip.beforeCall = nullptr;
-    PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
-    PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdAllEndpoints, 0);
+  const int before = ip.CallCount(ScriptedIpHelper::kTcp6);
+  // F5 and the all-endpoints toggle wait in the queue; the update lets them
+  // run when it shows its status text, and they find it busy.
+  PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
+  PostMessageW(form.hwnd(), WM_COMMAND, ui::kCmdAllEndpoints, 0);
+  ip.beforeCall = [&](ScriptedIpHelper::Call, bool) {
     EXPECT_EQ(form.StatusText(), L"更新中...");
   };
   ip.tcp4.push_back(Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished));
   ip.tcp4.push_back(Tcp4Row("10.0.0.1", 3, "10.0.0.9", 80, kTcpEstablished));
   Execute(ui::kCmdRefresh);
-  EXPECT_EQ(ip.CallCount(ScriptedIpHelper::kTcp4), before + 1);
+  EXPECT_EQ(ip.CallCount(ScriptedIpHelper::kTcp6), before + 1);  // one refresh only
   EXPECT_FALSE(form.command(ui::kCmdAllEndpoints).checked);
   EXPECT_EQ(ItemCount(), 3);
   EXPECT_EQ(form.StatusText(), L"准备好了");
 }
 
 TEST_F(MainWindowTest, ATableErrorReachesTheErrorBoxAndTheWindowStaysReady) {
+  // The fetch at last time's size and the fetch after the size query fail.
+  ip.FailCall(ScriptedIpHelper::kTcp4, ERROR_NOT_ENOUGH_MEMORY, 0);
   ip.FailCall(ScriptedIpHelper::kTcp4, ERROR_NOT_ENOUGH_MEMORY, 1);
   Execute(ui::kCmdRefresh);
   ASSERT_EQ(errors.size(), 1u);
@@ -216,6 +225,27 @@ TEST_F(MainWindowTest, ATableErrorReachesTheErrorBoxAndTheWindowStaysReady) {
   EXPECT_EQ(ui::ErrorBoxText(L"Done."), L"Done.");
   EXPECT_TRUE(form.viewState().Ready);
   EXPECT_EQ(form.StatusText(), L"准备好了");
+}
+
+TEST_F(MainWindowTest, NameAndAllEndpointToggleRefreshAtOnce) {
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1025, "10.0.0.9", 80, kTcpEstablished),
+             Tcp4Row("0.0.0.0", 135, "0.0.0.0", 0, kTcpListen)};
+  Execute(ui::kCmdRefresh);
+  ASSERT_EQ(ItemCount(), 1);
+  Execute(ui::kCmdByName);
+  EXPECT_TRUE(form.command(ui::kCmdByName).checked);
+  EXPECT_EQ(ItemText(0, 1), L"thishost :1025");  // kept row, address cells rebuilt
+  EXPECT_FALSE(form.viewState().ReResolve);
+  Execute(ui::kCmdAllEndpoints);
+  EXPECT_EQ(ItemCount(), 2);
+  EXPECT_EQ(ItemText(1, 2), L"thishost :0");  // a listening socket's remote side
+
+  // Both are enabled only while the connection view is shown.
+  Execute(ui::ViewCommandId(kViewTcp));
+  form.ActionListUpdate();
+  EXPECT_FALSE(form.command(ui::kCmdByName).enabled);
+  EXPECT_FALSE(form.command(ui::kCmdAllEndpoints).enabled);
+  EXPECT_TRUE(form.command(ui::ViewCommandId(kViewTcp)).checked);
 }
 
 TEST_F(MainWindowTest, GridLinesFollowTheirMenuCheck) {
@@ -228,6 +258,36 @@ TEST_F(MainWindowTest, GridLinesFollowTheirMenuCheck) {
   EXPECT_TRUE(form.command(ui::kCmdShowGridLines).checked);
   Execute(ui::kCmdShowGridLines);
   EXPECT_FALSE(gridLines());
+}
+
+}  // namespace
+}  // namespace kestro::test
+
+namespace kestro::test {
+namespace {
+
+// The real platform: the window lists what this machine's TCP table holds.
+TEST(MainWindowOnThisMachine, ListsTheMachinesConnections) {
+  std::vector<std::wstring> errors;
+  ui::SetErrorBoxSink([&](HWND, const std::wstring& text) { errors.push_back(text); });
+  SystemIpHelper ip;
+  SystemProcessDetails processes;
+  ui::MessagePump pump;
+  ui::TMainForm form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
+  form.Create();
+  EXPECT_TRUE(form.TimerEnabled());  // automatic refresh is on by default
+  SendMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
+  TableReader tables(ip);
+  TableBuffer table = tables.TcpTable(AF_INET);
+  size_t shown = 0;
+  if (auto* rows = table.As<MIB_TCPTABLE_OWNER_PID>())
+    for (DWORD i = 0; i < rows->dwNumEntries; ++i)
+      shown += rows->table[i].dwState != kTcpListen && rows->table[i].dwState != kTcpClosed;
+  std::printf("table rows shown: %u, list items: %d\n", static_cast<unsigned>(shown),
+              ListView_GetItemCount(form.listView().hwnd()));
+  EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
+  EXPECT_GE(static_cast<size_t>(ListView_GetItemCount(form.listView().hwnd())), shown);
+  ui::SetErrorBoxSink(nullptr);
 }
 
 }  // namespace

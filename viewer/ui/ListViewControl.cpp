@@ -171,6 +171,11 @@ LRESULT ListViewControl::OnNotify(NMHDR* header) {
   }
 }
 
+COLORREF ListViewControl::NormalBackground() const {
+  const COLORREF colour = ListView_GetTextBkColor(hwnd_);
+  return colour == CLR_DEFAULT || colour == CLR_NONE ? GetSysColor(COLOR_WINDOW) : colour;
+}
+
 LRESULT ListViewControl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
   switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -188,7 +193,7 @@ LRESULT ListViewControl::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
   const int column = draw->iSubItem;
   if (stateColors_) {
     draw->clrText = RGB(0, 0, 0);
-    draw->clrTextBk = StateCellBackground(row, column).value_or(ListView_GetTextBkColor(hwnd_));
+    draw->clrTextBk = StateCellBackground(row, column).value_or(NormalBackground());
   }
   if (drawFlags_ && flags_ && column >= 1) {
     const int image = row.CellImage(static_cast<size_t>(column - 1));
@@ -208,8 +213,12 @@ void ListViewControl::DrawCellWithFlag(NMLVCUSTOMDRAW* draw, const ListRow& row,
   ListView_GetSubItemRect(hwnd_, index, column, LVIR_BOUNDS, &cell);
   HDC dc = draw->nmcd.hdc;
   const bool selected = ListView_GetItemState(hwnd_, index, LVIS_SELECTED) != 0;
-  COLORREF background = stateColors_ ? draw->clrTextBk : ListView_GetTextBkColor(hwnd_);
-  COLORREF text = stateColors_ ? RGB(0, 0, 0) : ListView_GetTextColor(hwnd_);
+  COLORREF background = stateColors_ ? draw->clrTextBk : NormalBackground();
+  COLORREF text = RGB(0, 0, 0);
+  if (!stateColors_) {
+    text = ListView_GetTextColor(hwnd_);
+    if (text == CLR_DEFAULT || text == CLR_NONE) text = GetSysColor(COLOR_WINDOWTEXT);
+  }
   if (selected) {
     background = GetSysColor(GetFocus() == hwnd_ ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
     text = GetSysColor(GetFocus() == hwnd_ ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);

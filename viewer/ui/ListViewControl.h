@@ -44,6 +44,8 @@ class ListViewControl final : public ListObserver {
   void SetStateColors(bool on);
   void SetDrawFlags(bool on);
 
+  // The list's own background colour.
+  COLORREF NormalBackground() const;
   // Scrolls by (rows x rows per page) pixels, which brings the end into view.
   void ScrollToEnd();
 

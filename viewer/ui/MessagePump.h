@@ -24,6 +24,7 @@ class MessagePump {
   std::function<void()> onIdle;
 
   static constexpr double kIntervalMs = 10.0;
+  static constexpr unsigned kCallsPerClockRead = 32;
 
  private:
   void Dispatch(MSG& msg);
@@ -32,6 +33,7 @@ class MessagePump {
   HACCEL accelerators_ = nullptr;
   LARGE_INTEGER last_{};
   LARGE_INTEGER frequency_{};
+  unsigned calls_ = 0;
 };
 
 }  // namespace kestro::ui

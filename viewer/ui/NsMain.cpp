@@ -51,8 +51,13 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::AddCommands() {
-  auto toggle = [this](UINT id) {
-    return [this, id] { command(id).checked = !command(id).checked; };
+  // A menu check that flips, and what the list makes of it.
+  auto toggle = [this](UINT id, void (ListViewControl::*apply)(bool) = nullptr) {
+    return [this, id, apply] {
+      Command& item = command(id);
+      item.checked = !item.checked;
+      if (apply) (listView_.*apply)(item.checked);
+    };
   };
   commands_.Add({kCmdRefresh, L"actRefresh", L"刷新", L"刷新", -1, {0, VK_F5}, [this] {
                    actRefreshExecute();
@@ -75,11 +80,13 @@ void TMainForm::AddCommands() {
   commands_.Add({kCmdByName, L"actByName", L"解析地址", L"解析地址", 10, {FCONTROL, 'M'}, [this] {
                    actByNameExecute();
                  }});
-  commands_.Add({kCmdShowGridLines, L"ShowGridLines1", L"显示网格线", L"", -1, {}, [this] {
-                   Command& item = command(kCmdShowGridLines);
-                   item.checked = !item.checked;
-                   listView_.SetGridLines(item.checked);
-                 }});
+  commands_.Add({kCmdShowGridLines,
+                 L"ShowGridLines1",
+                 L"显示网格线",
+                 L"",
+                 -1,
+                 {},
+                 toggle(kCmdShowGridLines, &ListViewControl::SetGridLines)});
   commands_.Add({kCmdChooseColumns, L"ChooseColumns1", L"选择列", L"", -1, {}, [this] {
                    if (columnChooser_) columnChooser_->ShowChooser();
                  }});
@@ -89,11 +96,7 @@ void TMainForm::AddCommands() {
                  L"",
                  -1,
                  {},
-                 [this] {
-                   Command& item = command(kCmdStateColor);
-                   item.checked = !item.checked;
-                   listView_.SetStateColors(item.checked);
-                 },
+                 toggle(kCmdStateColor, &ListViewControl::SetStateColors),
                  true});
   commands_.Add({kCmdFlag,
                  L"Flag1",
@@ -101,11 +104,7 @@ void TMainForm::AddCommands() {
                  L"",
                  -1,
                  {},
-                 [this] {
-                   Command& item = command(kCmdFlag);
-                   item.checked = !item.checked;
-                   listView_.SetDrawFlags(item.checked);
-                 },
+                 toggle(kCmdFlag, &ListViewControl::SetDrawFlags),
                  true});
   commands_.Add(
       {kCmdAutoScroll, L"AutoScroll1", L"自动滚屏", L"", -1, {}, toggle(kCmdAutoScroll), true});
@@ -115,7 +114,7 @@ void TMainForm::AddCommands() {
       {kCmdSound, L"EstablishedNotificationSound1", L"建立声音", L"", -1, {}, toggle(kCmdSound)});
   commands_.Add({kCmdTest, L"test1", L"测试", L"", -1, {}, toggle(kCmdTest)});
   for (uint8_t tag = 0; tag < kViewCount; ++tag) {
-    Command view{kCmdViewFirst + tag,
+    Command view{ViewCommandId(tag),
                  kViewCommands[tag].name,
                  kViewCommands[tag].caption,
                  kViewCommands[tag].caption,
@@ -216,7 +215,7 @@ void TMainForm::TimerTimer() {
 void TMainForm::ActionListUpdate() {
   for (Command& item : commands_.entries())
     if (item.groupIndex == 1) item.checked = item.tag == state_.CurrentView;
-  const bool connections = command(kCmdViewFirst + UINT{kViewConnections}).checked;
+  const bool connections = command(ViewCommandId(kViewConnections)).checked;
   command(kCmdByName).enabled = connections;
   command(kCmdAllEndpoints).enabled = connections;
   const bool wanted = command(kCmdAutoRefresh).checked;

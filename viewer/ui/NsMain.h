@@ -56,6 +56,7 @@ enum CommandId : UINT {
   kCmdStatistics,
   kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
 };
+constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }
 
 class TMainForm final : public Window, private ViewEvents {
  public:
@@ -71,6 +72,7 @@ class TMainForm final : public Window, private ViewEvents {
   Command& command(UINT id) { return *commands_.Find(id); }
   ListModel& list() { return list_; }
   ListViewControl& listView() { return listView_; }
+  const ListViewControl& listView() const { return listView_; }
   ViewSwitch& viewSwitch() { return viewSwitch_; }
   ConnectionsView& connections() { return connections_; }
   ViewActions& viewActions() { return viewActions_; }

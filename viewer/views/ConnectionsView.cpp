@@ -1,5 +1,6 @@
 #include "views/ConnectionsView.h"
 
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -70,13 +71,15 @@ struct ConnectionKey {
 
 struct ConnectionKeyHash {
   size_t operator()(const ConnectionKey& key) const {
-    // FNV-1a over the bytes; the padding is zeroed by the constructor.
-    const auto* bytes = reinterpret_cast<const uint8_t*>(&key);
+    // FNV-1a over 32-bit words; the padding is zeroed by MakeKey.
+    uint32_t words[sizeof key / 4];
+    std::memcpy(words, &key, sizeof words);
     uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < sizeof key; ++i) hash = (hash ^ bytes[i]) * 16777619u;
-    return hash;
+    for (uint32_t word : words) hash = (hash ^ word) * 16777619u;
+    return hash ^ (hash >> 15);
   }
 };
+static_assert(sizeof(ConnectionKey) % 4 == 0);
 
 // One table row as the view reads it, whatever its kind.
 struct EndpointRow {
@@ -195,8 +198,171 @@ bool PurgedWhenHidden(const TConnectionData& data) {
 
 }  // namespace
 
-// The lookups of one refresh. Process details and countries are asked once per
-// owner and per address within a refresh, instead of several times per row.
+// Where the rows of each key are, kept from one refresh to the next, so that a
+// refresh that changes little costs little. It holds row identities only: a
+// row deleted behind its back (a user command) is noticed when looked up.
+// A hash map of keys laid out flat (open addressing, linear probing): a
+// refresh looks up every table row, and at tens of thousands of rows the
+// memory reads of node-based maps dominate its time.
+template <typename Value>
+class FlatKeyMap {
+ public:
+  void Clear() {
+    slots_.assign(16, Slot());
+    size_ = 0;
+  }
+  size_t Size() const { return size_; }
+
+  Value* Find(const ConnectionKey& key) {
+    if (slots_.empty()) return nullptr;
+    const size_t slot = Probe(key, ConnectionKeyHash()(key));
+    return slots_[slot].used ? &slots_[slot].value : nullptr;
+  }
+  Value& FindOrAdd(const ConnectionKey& key) {
+    if ((size_ + 1) * 2 > slots_.size()) Grow();
+    const size_t hash = ConnectionKeyHash()(key);
+    Slot& slot = slots_[Probe(key, hash)];
+    if (!slot.used) {
+      slot = Slot{true, hash, key, Value()};
+      ++size_;
+    }
+    return slot.value;
+  }
+  void Erase(const ConnectionKey& key) {
+    if (slots_.empty()) return;
+    size_t hole = Probe(key, ConnectionKeyHash()(key));
+    if (!slots_[hole].used) return;
+    // Moves later entries of the probe run back into the hole, so that every
+    // entry stays reachable from its home slot without tombstones.
+    const size_t mask = slots_.size() - 1;
+    for (size_t next = (hole + 1) & mask; slots_[next].used; next = (next + 1) & mask) {
+      const size_t home = slots_[next].hash & mask;
+      const bool staysPut =
+          hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+      if (staysPut) continue;
+      slots_[hole] = std::move(slots_[next]);
+      hole = next;
+    }
+    slots_[hole] = Slot();
+    --size_;
+  }
+
+ private:
+  struct Slot {
+    bool used = false;
+    size_t hash = 0;
+    ConnectionKey key;
+    Value value;
+  };
+  // The slot holding `key`, or the empty slot where it would go.
+  size_t Probe(const ConnectionKey& key, size_t hash) const {
+    const size_t mask = slots_.size() - 1;
+    size_t slot = hash & mask;
+    while (slots_[slot].used && !(slots_[slot].hash == hash && slots_[slot].key == key))
+      slot = (slot + 1) & mask;
+    return slot;
+  }
+  void Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(16, old.size() * 2), Slot());
+    for (Slot& slot : old)
+      if (slot.used) slots_[Probe(slot.key, slot.hash)] = std::move(slot);
+  }
+
+  std::vector<Slot> slots_;
+  size_t size_ = 0;
+};
+
+class ConnectionsView::RowIndex {
+ public:
+  // Indexes the rows of the list anew (an empty list after a view change).
+  void Rebuild(const ListModel& list) {
+    rows_.Clear();
+    counts_.fill(0);
+    for (size_t i = 0; i < list.RowCount(); ++i)
+      if (auto* data = list.Row(i).RecordAs<TConnectionData>())
+        Add(KeyOf(*data), {list.Row(i).id, data});
+    countedAt_ = list.DeletionCount();
+  }
+  // False once rows left the list other than through Remove.
+  bool Exact(const ListModel& list) const { return countedAt_ == list.DeletionCount(); }
+  // Deletions through Remove keep the index exact.
+  void Deleted(uint64_t deletionsBefore, const ListModel& list) {
+    if (countedAt_ == deletionsBefore) countedAt_ = list.DeletionCount();
+  }
+  size_t Count(ConnectionKind kind) const { return counts_[static_cast<size_t>(kind)]; }
+
+  // A row and its record, which lives as long as the row.
+  struct Entry {
+    RowId id = 0;
+    TConnectionData* data = nullptr;
+  };
+
+  void Add(const ConnectionKey& key, Entry entry) {
+    Rows& rows = rows_.FindOrAdd(key);
+    if (rows.first.id == 0)
+      rows.first = entry;
+    else
+      rows.more.push_back(entry);
+    ++counts_[key.kind];
+  }
+  void Remove(const ConnectionKey& key, RowId id) {
+    Rows* rows = rows_.Find(key);
+    if (!rows) return;
+    if (rows->first.id == id)
+      PromoteFirst(*rows);
+    else
+      rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(),
+                                      [&](const Entry& e) { return e.id == id; }),
+                       rows->more.end());
+    --counts_[key.kind];
+    if (rows->first.id == 0) rows_.Erase(key);
+  }
+  // The rows of `key` still in the list: visit(entry, position). The position
+  // is looked up only where it decides (several rows), or where a row may
+  // have been deleted behind the index's back, which is then forgotten.
+  template <typename Visit>
+  void ForEach(const ConnectionKey& key, const ListModel& list, Visit visit) {
+    Rows* rows = rows_.Find(key);
+    if (!rows) return;
+    if (rows->more.empty() && Exact(list)) return visit(rows->first, std::optional<size_t>());
+    auto gone = [&](const Entry& entry) {
+      std::optional<size_t> index = list.IndexOf(entry.id);
+      if (index) visit(entry, index);
+      return !index;
+    };
+    rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(), gone), rows->more.end());
+    if (gone(rows->first)) PromoteFirst(*rows);
+    if (rows->first.id == 0) rows_.Erase(key);
+  }
+
+  static ConnectionKey KeyOf(const TConnectionData& data);
+
+ private:
+  struct Rows {
+    Entry first;
+    std::vector<Entry> more;  // rows with a key seen twice: rare
+  };
+  static void PromoteFirst(Rows& rows) {
+    rows.first = Entry();
+    if (!rows.more.empty()) {
+      rows.first = rows.more.back();
+      rows.more.pop_back();
+    }
+  }
+
+  FlatKeyMap<Rows> rows_;
+  std::array<size_t, 4> counts_{};   // rows per kind
+  uint64_t countedAt_ = UINT64_MAX;  // the list's deletion count the index is exact for
+};
+
+ConnectionKey ConnectionsView::RowIndex::KeyOf(const TConnectionData& data) {
+  return Describe(data).key;
+}
+
+// One run of the refresh. Rows are found through an index of their keys
+// instead of a search of the list; process details and countries are asked
+// once per owner and per remote address within a refresh, not per row.
 class ConnectionsView::Refresh {
  public:
   struct Process {
@@ -217,18 +383,21 @@ class ConnectionsView::Refresh {
         list_(context.list),
         rebuild_(rebuild),
         options_(view.options_()),
-        countryDatabase_(view.countryDatabase_()) {}
+        countryDatabase_(view.countryDatabase_()),
+        index_(*view.index_) {}
 
   void Run() {
     if (rebuild_)
       for (const ColumnSpec& column : kColumns) list_.AddColumn({column.caption, column.width});
-    if (!options_.allEndpoints) {
-      list_.DeleteRowsIf([](const ListRow& row) {
-        auto* data = row.RecordAs<TConnectionData>();
-        return data && PurgedWhenHidden(*data);
-      });
+    if (rebuild_ || !index_.Exact(list_)) index_.Rebuild(list_);
+    // Hidden rows are only added while all endpoints are shown, and a kept
+    // row takes no hidden state while they are not: purge once after showing.
+    const bool purge = !options_.allEndpoints && view_.mayHoldHiddenRows_;
+    view_.mayHoldHiddenRows_ = options_.allEndpoints;
+    if (purge) {
+      DeleteRows(
+          [](const ListRow&, const TConnectionData& data) { return PurgedWhenHidden(data); });
     }
-    if (!rebuild_) IndexRows();
     Pass(ConnectionKind::kTcp4, context_.tables.TcpTable(AF_INET));
     Pass(ConnectionKind::kTcp6, context_.tables.TcpTable(AF_INET6));
     if (options_.allEndpoints) {
@@ -238,12 +407,17 @@ class ConnectionsView::Refresh {
   }
 
  private:
-  void IndexRows() {
-    for (size_t i = 0; i < list_.RowCount(); ++i) {
-      const ListRow& row = list_.Row(i);
-      if (auto* data = row.RecordAs<TConnectionData>())
-        rowsByKey_[Describe(*data).key].push_back(row.id);
-    }
+  // Deletes the connection rows `doomed` picks, and forgets them.
+  template <typename Doomed>
+  void DeleteRows(Doomed doomed) {
+    const uint64_t before = list_.DeletionCount();
+    list_.DeleteRowsIf([&](const ListRow& row) {
+      auto* data = row.RecordAs<TConnectionData>();
+      if (!data || !doomed(row, *data)) return false;
+      index_.Remove(RowIndex::KeyOf(*data), row.id);
+      return true;
+    });
+    index_.Deleted(before, list_);
   }
 
   static TableRows Rows(ConnectionKind kind, const TableBuffer& table) {
@@ -263,46 +437,55 @@ class ConnectionsView::Refresh {
   void Pass(ConnectionKind kind, const TableBuffer& table) {
     if (table.empty()) return;  // no size: the rows of this kind stay as they are
     const TableRows rows = Rows(kind, table);
+    ++view_.refreshSerial_;
+    marked_ = 0;
     for (size_t i = 0; i < rows.count; ++i) {
       const EndpointRow row = rows[i];
+      // The first row with the key in the list's current order; every row
+      // with the key is marked as still in the table (the vanish step does
+      // not filter by state).
+      std::optional<Match> match;
+      if (!rebuild_) {
+        index_.ForEach(row.key, list_, [&](const RowIndex::Entry& entry, std::optional<size_t> at) {
+          Mark(*entry.data);
+          if (!match || *at < *match->at) match = Match{entry, at};
+        });
+      }
       if (IsTcp(kind) && !options_.allEndpoints &&
           (row.state == kTcpClosed || row.state == kTcpListen))
         continue;
-      if (rebuild_ || !UpdateMatch(row)) AddRow(row);
+      if (match)
+        UpdateMatch(row, *match);
+      else
+        AddRow(row);
       LetMessagesRun();
     }
-    if (!rebuild_) Vanish(kind, rows);
+    if (!rebuild_) Vanish(kind);
     FlushDeletions();
   }
 
-  // The first row of the list, in its current order, with the row's key.
-  std::optional<size_t> FindMatch(const ConnectionKey& key) {
-    auto found = rowsByKey_.find(key);
-    if (found == rowsByKey_.end()) return std::nullopt;
-    std::optional<size_t> first;
-    for (RowId id : found->second) {
-      std::optional<size_t> index = list_.IndexOf(id);  // gone when the user deleted it
-      if (index && (!first || *index < *first)) first = index;
-    }
-    return first;
-  }
+  // The first row of the list with a key, and its position where known.
+  struct Match {
+    RowIndex::Entry row;
+    std::optional<size_t> at;
+  };
 
-  bool UpdateMatch(const EndpointRow& row) {
-    std::optional<size_t> index = FindMatch(row.key);
-    if (!index) return false;
-    auto* data = list_.Row(*index).RecordAs<TConnectionData>();
+  void UpdateMatch(const EndpointRow& row, const Match& match) {
+    TConnectionData* data = match.row.data;
+    const bool newState = IsTcp(row.kind) && data->State() != row.state;
+    if (!context_.state.ReResolve && !newState) return;
+    const size_t index = match.at ? *match.at : *list_.IndexOf(match.row.id);
     if (context_.state.ReResolve) {
-      list_.SetCell(*index, kCellLocal, Cell(row.local));
-      if (IsTcp(row.kind)) list_.SetCell(*index, kCellRemote, Cell(Remote(row, *data, *index)));
+      list_.SetCell(index, kCellLocal, Cell(row.local));
+      if (IsTcp(row.kind)) list_.SetCell(index, kCellRemote, Cell(Remote(row, *data, index)));
     }
-    if (IsTcp(row.kind) && data->State() != row.state) {
+    if (newState) {
       if (row.kind == ConnectionKind::kTcp4)
         data->endpoint.tcp4.dwState = row.state;
       else
         data->endpoint.tcp6.dwState = row.state;
-      list_.SetCell(*index, kCellState, TcpStateNames(row.state));
+      list_.SetCell(index, kCellState, TcpStateNames(row.state));
     }
-    return true;
   }
 
   // The remote endpoint with the row's lookup state, so that a name may be asked for.
@@ -330,7 +513,9 @@ class ConnectionsView::Refresh {
       if (auto index = list_.IndexOf(id)) list_.DeleteRow(*index);
       throw;
     }
-    rowsByKey_[row.key].push_back(id);
+    auto* data = list_.Row(list_.RowCount() - 1).RecordAs<TConnectionData>();
+    index_.Add(row.key, {id, data});
+    Mark(*data);
   }
 
   void BuildTcpRow(const EndpointRow& row, size_t index) {
@@ -423,12 +608,15 @@ class ConnectionsView::Refresh {
     return icons_.emplace(path, view_.processes_.GetFileIconIndex(path)).first->second;
   }
 
+  // The country depends only on the address before the cell's first blank
+  // (the lookup reads no further), so rows of one remote host share it.
   const Country& CountryOf(const std::wstring& remoteCell) {
-    auto found = countries_.find(remoteCell);
+    const std::wstring address = remoteCell.substr(0, remoteCell.find(L' '));
+    auto found = countries_.find(address);
     if (found != countries_.end()) return found->second;
     Country country{GetCountryName(remoteCell, countryDatabase_),
                     CountryFlagIndex(GetCountryCode(remoteCell, countryDatabase_))};
-    return countries_.emplace(remoteCell, std::move(country)).first->second;
+    return countries_.emplace(address, std::move(country)).first->second;
   }
 
   static void FillProcessCells(ListRow& target, const Process& process) {
@@ -442,23 +630,24 @@ class ConnectionsView::Refresh {
   // Every row of this kind whose key the table no longer has goes, from the
   // last to the first. The rows are taken by identity first, so that rows the
   // user deletes or reorders meanwhile do not upset the walk.
-  void Vanish(ConnectionKind kind, const TableRows& rows) {
-    std::unordered_set<ConnectionKey, ConnectionKeyHash> present;
-    present.reserve(rows.count);
-    for (size_t i = 0; i < rows.count; ++i) present.insert(rows[i].key);
+  // The row's key is in the table of this pass.
+  void Mark(TConnectionData& data) {
+    if (data.seenInRefresh != view_.refreshSerial_) ++marked_;
+    data.seenInRefresh = view_.refreshSerial_;
+  }
 
+  void Vanish(ConnectionKind kind) {
+    // Nothing to look for when every row of the kind was marked.
+    if (index_.Exact(list_) && index_.Count(kind) == marked_) return;
     std::vector<RowId> ofKind;
     for (size_t i = 0; i < list_.RowCount(); ++i) {
       const ListRow& row = list_.Row(i);
       auto* data = row.RecordAs<TConnectionData>();
-      if (data && data->kind == kind) ofKind.push_back(row.id);
+      if (data && data->kind == kind && data->seenInRefresh != view_.refreshSerial_)
+        ofKind.push_back(row.id);
     }
     for (size_t k = ofKind.size(); k-- > 0;) {
-      std::optional<size_t> index = list_.IndexOf(ofKind[k]);
-      if (index) {
-        auto* data = list_.Row(*index).RecordAs<TConnectionData>();
-        if (!present.count(Describe(*data).key)) doomed_.insert(ofKind[k]);
-      }
+      doomed_.insert(ofKind[k]);
       LetMessagesRun();
     }
   }
@@ -467,7 +656,8 @@ class ConnectionsView::Refresh {
   // walk deletes in one pass over the list instead of one per row.
   void FlushDeletions() {
     if (doomed_.empty()) return;
-    list_.DeleteRowsIf([&](const ListRow& row) { return doomed_.count(row.id) != 0; });
+    DeleteRows(
+        [&](const ListRow& row, const TConnectionData&) { return doomed_.count(row.id) != 0; });
     doomed_.clear();
   }
 
@@ -483,7 +673,8 @@ class ConnectionsView::Refresh {
   const bool rebuild_;
   const ConnectionOptions options_;
   const std::wstring countryDatabase_;
-  std::unordered_map<ConnectionKey, std::vector<RowId>, ConnectionKeyHash> rowsByKey_;
+  RowIndex& index_;
+  size_t marked_ = 0;  // rows marked in the current pass
   std::unordered_set<RowId> doomed_;
   std::unordered_map<DWORD, Process> processes_;
   std::unordered_map<std::wstring, int> icons_;
@@ -496,11 +687,14 @@ ConnectionsView::ConnectionsView(ListModel& list, ProcessDetails& processes, Nam
       processes_(processes),
       names_(names),
       options_(std::move(options)),
-      countryDatabase_(CountryDatabasePath) {
+      countryDatabase_(CountryDatabasePath),
+      index_(std::make_unique<RowIndex>()) {
   names_.SetCompletion([this](RowId row, int resultCode, const std::wstring& name) {
     NameLookupDone(row, resultCode, name);
   });
 }
+
+ConnectionsView::~ConnectionsView() = default;
 
 void ConnectionsView::Update(ViewContext& context, bool rebuild) {
   Refresh(*this, context, rebuild).Run();

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "net/NameInfoThread.h"
@@ -54,7 +55,8 @@ struct TConnectionData final : RowRecord {
     MIB_UDPROW_OWNER_PID udp4;
     MIB_UDP6ROW_OWNER_PID udp6;
   } endpoint{};
-  TNameLookupState lookup;  // TCP rows only
+  TNameLookupState lookup;     // TCP rows only
+  uint32_t seenInRefresh = 0;  // the last refresh whose table had the row's key
 
   // The TCP state; 0 for UDP rows.
   DWORD State() const;
@@ -74,6 +76,7 @@ class ConnectionsView {
   // `list` is the list the view fills; lookups that finish later write into it.
   ConnectionsView(ListModel& list, ProcessDetails& processes, NameResolver& names,
                   std::function<ConnectionOptions()> options);
+  ~ConnectionsView();
 
   // The country database the rows are looked up in (default: the installed one).
   void SetCountryDatabase(std::function<std::wstring()> path) {
@@ -87,6 +90,7 @@ class ConnectionsView {
 
  private:
   class Refresh;
+  class RowIndex;
   // A finished name lookup: store it in the row's record; show it when names are on.
   void NameLookupDone(RowId row, int resultCode, const std::wstring& name);
 
@@ -95,6 +99,9 @@ class ConnectionsView {
   NameResolver& names_;
   std::function<ConnectionOptions()> options_;
   std::function<std::wstring()> countryDatabase_;
+  std::unique_ptr<RowIndex> index_;
+  uint32_t refreshSerial_ = 0;
+  bool mayHoldHiddenRows_ = true;
 };
 
 }  // namespace kestro

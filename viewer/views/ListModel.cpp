@@ -80,6 +80,7 @@ void ListModel::DeleteRow(size_t index) {
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
   index_.erase(row->id);
   indexValidUpTo_ = std::min(indexValidUpTo_, index);
+  ++deletions_;
   if (deletionHook_) deletionHook_(*row);
   if (observer_) observer_->OnRowDeleted(index, row->id);
   // The record goes with the row.
@@ -104,6 +105,7 @@ void ListModel::DeleteRowsIf(const std::function<bool(const ListRow&)>& doomed) 
   if (removed.empty()) return;
   rows_.resize(kept);
   indexValidUpTo_ = std::min(indexValidUpTo_, removedAt.front());
+  deletions_ += removed.size();
   for (size_t k = removed.size(); k-- > 0;) {
     ListRow& row = *removed[k];
     index_.erase(row.id);

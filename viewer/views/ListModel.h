@@ -97,6 +97,9 @@ class ListModel {
   // the index it had as if the later ones were already gone.
   void DeleteRowsIf(const std::function<bool(const ListRow&)>& doomed);
   std::optional<size_t> IndexOf(RowId id) const;
+  // How many rows have left the list so far, by any path: a view that keeps
+  // its own bookkeeping of rows can tell whether someone else deleted some.
+  uint64_t DeletionCount() const { return deletions_; }
 
   // Puts the rows in the order `order` gives: order[i] is the current index of
   // the row that goes to position i (a permutation of 0 .. RowCount()-1).
@@ -110,6 +113,7 @@ class ListModel {
   std::vector<ListColumn> columns_;
   std::vector<std::unique_ptr<ListRow>> rows_;
   RowId nextId_ = 1;
+  uint64_t deletions_ = 0;
   // Row identity to position, rebuilt lazily from the first stale position.
   mutable std::unordered_map<RowId, size_t> index_;
   mutable size_t indexValidUpTo_ = 0;
