@@ -160,6 +160,13 @@ TEST_F(ViewWindowTest, TickerKeepsTheStatusPanelsAndTheTcpRows) {
   Tick(ui::ViewActions::kTimer5);  // without a refresh
   EXPECT_EQ(ItemText(5, 2), L"200,000");
   EXPECT_EQ(Panel(3), L" 段输入/输出：200000 / 654321");
+
+  // Not in the middle of a view update.
+  ip.tcpStats[0].dwInSegs = 300000;
+  form.viewState().Ready = false;
+  Tick(ui::ViewActions::kTimer5);
+  EXPECT_EQ(ItemText(5, 2), L"200,000");
+  form.viewState().Ready = true;
 }
 
 TEST_F(ViewWindowTest, ContextMenuChoosesTheInterface) {

@@ -76,6 +76,9 @@ void ViewActions::InterfaceChosen(int32_t interfaceIndex) {
 }
 
 void ViewActions::Timer5Timer() {
+  // A view update lets messages run; the ticker waits for its end rather than
+  // touching a list that is being built.
+  if (!form_.viewState().Ready) return;
   HWND statusBar = form_.statusBar();
   TickTcpStatistics(
       form_.viewSwitch().context().tables, form_.list(), [statusBar](const TcpStatusTexts& texts) {

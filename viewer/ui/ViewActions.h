@@ -48,7 +48,8 @@ class ViewActions {
   void InterfaceChosen(int32_t interfaceIndex);
   static constexpr UINT kInterfaceItemFirst = 3000;
 
-  // One tick of Timer5: status panels 1 to 3 and the TCP statistics rows.
+  // One tick of Timer5: status panels 1 to 3 and the TCP statistics rows;
+  // skipped while a view update runs.
   void Timer5Timer();
 
   // Runs a refresh, a tick or a command; an error ends it and is shown in the
