@@ -266,8 +266,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimer) TimerTimer();
-      if (wParam == ViewActions::kTimer5 && !viewActions_.TimersWait())
-        viewActions_.RunShowingErrors([this] { viewActions_.Timer5Timer(); });
+      if (wParam == ViewActions::kTimer5) viewActions_.Timer5Timer();
       return 0;
     case WM_ACTIVATEAPP:
       // The first activation builds the view when none is shown yet.

@@ -27,10 +27,6 @@ ViewActions::ViewActions(TMainForm& form) : form_(form) {
                        }});
 }
 
-ViewActions::~ViewActions() {
-  if (form_.hwnd()) KillTimer(form_.hwnd(), kTimer5);
-}
-
 void ViewActions::Start() { SetTimer(form_.hwnd(), kTimer5, kTimer5Interval, nullptr); }
 
 void ViewActions::btnStatisticsClick() {
@@ -77,17 +73,20 @@ void ViewActions::InterfaceChosen(int32_t interfaceIndex) {
 
 void ViewActions::Timer5Timer() {
   // A view update lets messages run; the ticker waits for its end rather than
-  // touching a list that is being built.
-  if (!form_.viewState().Ready) return;
-  HWND statusBar = form_.statusBar();
-  TickTcpStatistics(
-      form_.viewSwitch().context().tables, form_.list(), [statusBar](const TcpStatusTexts& texts) {
-        const std::wstring* panels[] = {&texts.established, &texts.attemptFails, &texts.segments};
-        for (WPARAM panel = 1; panel <= 3; ++panel)
-          SendMessageW(statusBar, SB_SETTEXTW, panel,
-                       reinterpret_cast<LPARAM>(panels[panel - 1]->c_str()));
-      });
-  form_.listView().Sync();
+  // touching a list that is being built, and for an open error box.
+  if (!form_.viewState().Ready || TimersWait()) return;
+  RunShowingErrors([this] {
+    HWND statusBar = form_.statusBar();
+    TickTcpStatistics(
+        form_.viewSwitch().context().tables, form_.list(),
+        [statusBar](const TcpStatusTexts& texts) {
+          const std::wstring* panels[] = {&texts.established, &texts.attemptFails, &texts.segments};
+          for (WPARAM panel = 1; panel <= 3; ++panel)
+            SendMessageW(statusBar, SB_SETTEXTW, panel,
+                         reinterpret_cast<LPARAM>(panels[panel - 1]->c_str()));
+        });
+    form_.listView().Sync();
+  });
 }
 
 void ViewActions::RunShowingErrors(const std::function<void()>& action) {

@@ -24,7 +24,6 @@ class ViewActions {
   explicit ViewActions(TMainForm& form);
   ViewActions(const ViewActions&) = delete;
   ViewActions& operator=(const ViewActions&) = delete;
-  ~ViewActions();
 
   // Starts the TCP ticker; called once the window exists.
   void Start();
@@ -49,7 +48,8 @@ class ViewActions {
   static constexpr UINT kInterfaceItemFirst = 3000;
 
   // One tick of Timer5: status panels 1 to 3 and the TCP statistics rows;
-  // skipped while a view update runs.
+  // skipped while a view update runs or an error box is open. Its error is
+  // shown in the error box.
   void Timer5Timer();
 
   // Runs a refresh, a tick or a command; an error ends it and is shown in the
