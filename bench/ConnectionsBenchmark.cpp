@@ -14,6 +14,7 @@
 #include "net/NetUtils.h"
 #include "net/TableReader.h"
 #include "process/ProcessInfo.h"
+#include "Synthetic.h"
 #include "support/ScriptedIpHelper.h"
 #include "ui/MessagePump.h"
 #include "views/ConnectionsView.h"
@@ -29,31 +30,6 @@ class PumpEvents : public ViewEvents {
   bool PendingMessagesDue() override { return pump.Due(); }
   ui::MessagePump pump;
 };
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-// Endpoint number `serial`: a distinct local address and port, one of 2,000
-// remote hosts (so that countries repeat as they do), one of 40 owners.
-MIB_TCPROW_OWNER_PID Endpoint(uint32_t serial) {
-  MIB_TCPROW_OWNER_PID row{};
-  row.dwState = kTcpEstablished;
-  row.dwLocalAddr = htonl(0x0A000000u | (serial / 50000u));
-  row.dwLocalPort = htons(static_cast<u_short>(1024 + serial % 50000u));
-  const uint32_t host = serial % 2000u;
-  row.dwRemoteAddr = htonl(0x50000000u + host * 0x00351A07u);  // spread over public ranges
-  row.dwRemotePort = htons(443);
-  row.dwOwningPid = 4 * (serial % 40u);
-  return row;
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -81,33 +57,33 @@ int main() {
 
   for (uint32_t n : {1000u, 10000u, 50000u}) {
     ip.tcp4.clear();
-    for (uint32_t i = 0; i < n; ++i) ip.tcp4.push_back(Endpoint(i));
+    for (uint32_t i = 0; i < n; ++i) ip.tcp4.push_back(bench::Endpoint(i));
     uint32_t next = n;
 
     list.DeleteAllRows();
     list.ClearColumns();
-    double start = Now();
+    double start = bench::NowMs();
     view.Update(context, true);
-    const double rebuild = Now() - start;
+    const double rebuild = bench::NowMs() - start;
 
     std::vector<double> steady;
     for (int run = 0; run < 7; ++run) {
-      start = Now();
+      start = bench::NowMs();
       view.Update(context, false);
-      steady.push_back(Now() - start);
+      steady.push_back(bench::NowMs() - start);
     }
 
     std::vector<double> churn;
     for (int run = 0; run < 3; ++run) {
-      for (uint32_t i = run; i < n; i += 10) ip.tcp4[i] = Endpoint(next++);
-      start = Now();
+      for (uint32_t i = run; i < n; i += 10) ip.tcp4[i] = bench::Endpoint(next++);
+      start = bench::NowMs();
       view.Update(context, false);
-      churn.push_back(Now() - start);
+      churn.push_back(bench::NowMs() - start);
     }
     ListSortState sort;
-    start = Now();
+    start = bench::NowMs();
     ListViewColumnClick(list, sort, 2);  // remote addresses, the widest variety
-    const double sorted = Now() - start;
+    const double sorted = bench::NowMs() - start;
 
     if (list.RowCount() != n)
       std::printf("error: %u rows for %u endpoints\n", static_cast<unsigned>(list.RowCount()), n);

@@ -54,6 +54,11 @@ void ListViewControl::Sync() {
   }
   if (repaint_) InvalidateRect(hwnd_, nullptr, FALSE);
   columnsDirty_ = rowsDirty_ = repaint_ = false;
+  if (scrollToEnd_) {
+    scrollToEnd_ = false;
+    const int rows = static_cast<int>(model_->RowCount());
+    ListView_Scroll(hwnd_, 0, rows * ListView_GetCountPerPage(hwnd_));
+  }
 }
 
 void ListViewControl::SyncColumns() {
@@ -79,7 +84,13 @@ void ListViewControl::SyncColumns() {
 }
 
 void ListViewControl::ApplySelection() {
-  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // Clear the marks where the control has them (clearing item -1 would visit
+  // every row of a long list).
+  for (UINT state : {LVIS_SELECTED, LVIS_FOCUSED}) {
+    const int at =
+        ListView_GetNextItem(hwnd_, -1, state == LVIS_SELECTED ? LVNI_SELECTED : LVNI_FOCUSED);
+    if (at >= 0) ListView_SetItemState(hwnd_, at, 0, state);
+  }
   auto place = [&](std::optional<RowId>& row, UINT state) {
     if (!row) return;
     std::optional<size_t> index = model_->IndexOf(*row);
@@ -131,9 +142,8 @@ void ListViewControl::SetDrawFlags(bool on) {
 }
 
 void ListViewControl::ScrollToEnd() {
-  Sync();
-  const int rows = static_cast<int>(model_->RowCount());
-  ListView_Scroll(hwnd_, 0, rows * ListView_GetCountPerPage(hwnd_));
+  scrollToEnd_ = true;
+  MarkDirty(repaint_);
 }
 
 void ListViewControl::FillDisplayInfo(LVITEMW& item) {

@@ -46,7 +46,10 @@ class ListViewControl final : public ListObserver {
 
   // The list's own background colour.
   COLORREF NormalBackground() const;
-  // Scrolls by (rows x rows per page) pixels, which brings the end into view.
+  // Scrolls by (rows x rows per page) pixels, which brings the end into view,
+  // at the next Sync: a scroll repaints the list at once, and a burst of new
+  // rows would otherwise repaint it once per row where the user sees only
+  // the last.
   void ScrollToEnd();
 
   std::function<void(int column)> onColumnClick;
@@ -79,6 +82,7 @@ class ListViewControl final : public ListObserver {
   bool rowsDirty_ = false;  // count or order changed: selection must be put back
   bool repaint_ = false;
   bool syncing_ = false;
+  bool scrollToEnd_ = false;
   std::optional<RowId> selected_;
   std::optional<RowId> focused_;
 };

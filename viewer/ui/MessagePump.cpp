@@ -1,5 +1,7 @@
 #include "ui/MessagePump.h"
 
+#include <algorithm>
+
 namespace kestro::ui {
 
 void MessagePump::SetAccelerators(HWND target, HACCEL accelerators) {
@@ -28,14 +30,24 @@ void MessagePump::RunPending() {
 }
 
 bool MessagePump::Due() {
-  // Reading the clock costs more than a row of most updates: look every few calls.
-  if (++calls_ % kCallsPerClockRead != 0) return false;
+  // Reading the clock costs more than a row of most updates, but some rows
+  // take milliseconds: read it every so many calls, fewer when calls are slow.
+  if (++calls_ < callsPerRead_) return false;
+  calls_ = 0;
   if (frequency_.QuadPart == 0) QueryPerformanceFrequency(&frequency_);
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart - last_.QuadPart) * 1000.0 /
-             static_cast<double>(frequency_.QuadPart) >=
-         kIntervalMs;
+  auto elapsedMs = [&](const LARGE_INTEGER& since) {
+    return static_cast<double>(now.QuadPart - since.QuadPart) * 1000.0 /
+           static_cast<double>(frequency_.QuadPart);
+  };
+  const double sinceRead = elapsedMs(lastRead_);
+  lastRead_ = now;
+  if (sinceRead > kIntervalMs / 10)
+    callsPerRead_ = std::max(1u, callsPerRead_ / 2);
+  else if (sinceRead < kIntervalMs / 100)
+    callsPerRead_ = std::min(kMaxCallsPerRead, callsPerRead_ * 2);
+  return elapsedMs(last_) >= kIntervalMs;
 }
 
 int MessagePump::Run() {

@@ -15,16 +15,16 @@ class MessagePump {
 
   // Runs every message waiting now (WM_QUIT is put back for the main loop).
   void RunPending();
-  // True when RunPending is due: at most every kInterval milliseconds, so that
-  // an update pays one message-queue round trip per interval, not per row.
+  // True when RunPending is due: every kIntervalMs milliseconds, so that an
+  // update pays one message-queue round trip per interval, not per row.
   bool Due();
   // The main loop; returns the exit code of WM_QUIT. `onIdle` runs whenever
   // the queue has run dry.
   int Run();
   std::function<void()> onIdle;
 
-  static constexpr double kIntervalMs = 10.0;
-  static constexpr unsigned kCallsPerClockRead = 32;
+  static constexpr double kIntervalMs = 25.0;
+  static constexpr unsigned kMaxCallsPerRead = 64;
 
  private:
   void Dispatch(MSG& msg);
@@ -33,7 +33,9 @@ class MessagePump {
   HACCEL accelerators_ = nullptr;
   LARGE_INTEGER last_{};
   LARGE_INTEGER frequency_{};
+  LARGE_INTEGER lastRead_{};
   unsigned calls_ = 0;
+  unsigned callsPerRead_ = 1;
 };
 
 }  // namespace kestro::ui
