@@ -205,6 +205,30 @@ TEST_F(ViewWindowTest, ContextMenuChoosesTheInterface) {
   EXPECT_TRUE(item(3, &caption).fState & MFS_CHECKED);
   EXPECT_FALSE(item(0, &caption).fState & MFS_CHECKED);
 
+  // Through the real menu: right click, then the keyboard picks the loopback
+  // interface (down to "所有", past the separator, to the first interface).
+  std::thread picker([] {
+    for (int i = 0; i < 250; ++i, Sleep(20)) {
+      HWND menuWindow = FindWindowW(L"#32768", nullptr);
+      if (!menuWindow || !IsWindowVisible(menuWindow)) continue;
+      for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+        PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
+        Sleep(50);
+      }
+      return;
+    }
+  });
+  RECT cell{};
+  ListView_GetItemRect(ListView(), 0, &cell, LVIR_BOUNDS);
+  POINT at{cell.left + 20, cell.top + 5};
+  ClientToScreen(ListView(), &at);
+  SendMessageW(form.hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ListView()),
+               MAKELPARAM(at.x, at.y));
+  picker.join();
+  pump.RunPending();
+  EXPECT_EQ(form.viewState().SelectedInterface, 1);
+  EXPECT_EQ(ItemText(0, 1), L"100");
+
   // Another view and back: all interfaces again.
   ShowView(kViewNic);
   ShowView(kViewInterface);
