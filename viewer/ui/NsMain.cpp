@@ -143,6 +143,7 @@ void TMainForm::Create() {
   accelerators_ = commands_.CreateAccelerators();
   Layout();
   state_.Ready = true;
+  viewActions_.Start();
   ActionListUpdate();
 }
 
@@ -202,7 +203,14 @@ void TMainForm::ActionExecute(uint8_t tag) {
   listView_.Sync();
 }
 
-void TMainForm::TimerTimer() { actRefreshExecute(); }
+void TMainForm::TimerTimer() {
+  // While an error box is open, timed refreshes wait instead of stacking boxes.
+  if (viewActions_.TimersWait()) return;
+  viewActions_.RunShowingErrors([this] {
+    actRefreshExecute();
+    reports_.AutoSave();
+  });
+}
 
 void TMainForm::ActionListUpdate() {
   for (Command& item : commands_.entries())
@@ -241,8 +249,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (statusBar_) Layout();
       return 0;
     case WM_COMMAND:
-      commands_.Execute(LOWORD(wParam));
+      viewActions_.RunShowingErrors([&] { commands_.Execute(LOWORD(wParam)); });
       return 0;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) == listView_.hwnd() &&
+          viewActions_.ListViewPopupPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+        return 0;
+      break;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom == listView_.hwnd()) return listView_.OnNotify(header);
@@ -253,6 +266,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimer) TimerTimer();
+      if (wParam == ViewActions::kTimer5) viewActions_.Timer5Timer();
       return 0;
     case WM_ACTIVATEAPP:
       // The first activation builds the view when none is shown yet.

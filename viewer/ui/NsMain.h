@@ -13,6 +13,8 @@
 #include "ui/Commands.h"
 #include "ui/ListViewControl.h"
 #include "ui/MessagePump.h"
+#include "ui/ReportCommands.h"
+#include "ui/ViewActions.h"
 #include "ui/Window.h"
 #include "views/ConnectionsView.h"
 #include "views/ListModel.h"
@@ -49,6 +51,9 @@ enum CommandId : UINT {
   kCmdBalloonTip,
   kCmdSound,
   kCmdTest,
+  kCmdSave,
+  kCmdSaveAs,
+  kCmdStatistics,
   kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
 };
 constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }
@@ -70,6 +75,8 @@ class TMainForm final : public Window, private ViewEvents {
   const ListViewControl& listView() const { return listView_; }
   ViewSwitch& viewSwitch() { return viewSwitch_; }
   ConnectionsView& connections() { return connections_; }
+  ViewActions& viewActions() { return viewActions_; }
+  ReportCommands& reports() { return reports_; }
   ViewState& viewState() { return state_; }
   const ListSortState& sortState() const { return sort_; }
   HWND statusBar() const { return statusBar_; }
@@ -125,6 +132,8 @@ class TMainForm final : public Window, private ViewEvents {
   bool timerEnabled_ = false;
   TForm4* columnChooser_ = nullptr;
   bool quitOnDestroy_ = false;
+  ViewActions viewActions_{*this};
+  ReportCommands reports_{*this};
 };
 
 }  // namespace kestro::ui

@@ -1,0 +1,40 @@
+#pragma once
+// Save (Ctrl+S), Save As and the automatic save after timed refreshes: the
+// current view written by the report writer into the report file.
+
+#include <optional>
+#include <string>
+
+#include "report/Report.h"
+
+namespace kestro::ui {
+
+class TMainForm;
+
+class ReportCommands {
+ public:
+  // Adds actSave and actSaveAs to the form's commands.
+  explicit ReportCommands(TMainForm& form);
+
+  ReportSettings& settings() { return settings_; }
+
+  // Nothing while a view is being updated; Save As while no file is chosen;
+  // otherwise the current view into LastFile, appended when AppendStatistics.
+  void actSaveExecute();
+  // The save-file dialog; on OK the chosen file (named .txt) becomes LastFile
+  // and is written anew, and the window's caption names it.
+  void actSaveAsExecute();
+  // The follow-up of a timed refresh.
+  void AutoSave();
+
+ private:
+  // The common save-file dialog; nothing on Cancel.
+  std::optional<std::wstring> ChooseFile();
+  void Write(bool append);
+
+  TMainForm& form_;
+  ReportSettings settings_;
+  SystemReportClock clock_;
+};
+
+}  // namespace kestro::ui
