@@ -11,7 +11,6 @@
 #include "report/Report.h"
 #include "views/ListModel.h"
 #include "views/ViewKinds.h"
-#undef FreeModule  // a windows.h macro that clashes with Handle.h
 #include "win/Handle.h"
 #include "win/SystemError.h"
 

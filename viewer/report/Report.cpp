@@ -5,8 +5,6 @@
 
 #include "views/ListModel.h"
 #include "views/ViewKinds.h"
-// windows.h defines FreeModule as a macro, which breaks Handle.h's helper of that name.
-#undef FreeModule
 #include "win/Handle.h"
 #include "win/SystemError.h"
 #include "win/Text.h"
