@@ -246,6 +246,55 @@ TEST_F(MainWindowTest, NameAndAllEndpointToggleRefreshAtOnce) {
   EXPECT_TRUE(form.command(ui::ViewCommandId(kViewTcp)).checked);
 }
 
+TEST_F(MainWindowTest, CloseConnectionActsOnlyOnAnEstablishedTcp4Row) {
+  form.command(ui::kCmdAllEndpoints).checked = true;
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "200.1.2.3", 443, kTcpEstablished, 7),
+             Tcp4Row("10.0.0.1", 2, "200.1.2.3", 443, kTcpTimeWait, 7)};
+  ip.tcp6 = {Tcp6Row("2001:db8::1", 3, "2001:db8::2", 443, kTcpEstablished, 7)};
+  ip.udp4 = {Udp4Row("10.0.0.1", 53, 7)};
+  Execute(ui::kCmdRefresh);
+  ASSERT_EQ(ItemCount(), 4);
+  auto select = [&](int item) {
+    ListView_SetItemState(ListView(), item, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    pump.RunPending();
+    form.ActionListUpdate();
+    return form.command(ui::kCmdCloseConnection).enabled;
+  };
+  EXPECT_FALSE(select(1));  // TIME_WAIT
+  EXPECT_FALSE(select(2));  // TCPv6
+  EXPECT_FALSE(select(3));  // UDP
+  // Ctrl+K on a row it cannot close does nothing, whatever the idle update said.
+  form.command(ui::kCmdCloseConnection).enabled = true;
+  Execute(ui::kCmdCloseConnection);
+  EXPECT_TRUE(ip.setTcpEntries.empty());
+
+  // A refusal shows the system's text and keeps the row.
+  ASSERT_TRUE(select(0));
+  ip.FailCall(ScriptedIpHelper::kSetTcpEntry, ERROR_ACCESS_DENIED);
+  Execute(ui::kCmdCloseConnection);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(SystemMessage(ERROR_ACCESS_DENIED)), std::wstring::npos);
+  EXPECT_EQ(ItemCount(), 4);
+
+  // The next refresh writes the table's state back; then the close succeeds.
+  Execute(ui::kCmdRefresh);
+  ASSERT_TRUE(select(0));
+  Execute(ui::kCmdCloseConnection);
+  ASSERT_EQ(ip.setTcpEntries.size(), 1u);
+  const MIB_TCPROW& closed = ip.setTcpEntries[0];
+  EXPECT_EQ(closed.dwState, static_cast<DWORD>(MIB_TCP_STATE_DELETE_TCB));
+  EXPECT_EQ(closed.dwLocalPort, ip.tcp4[0].dwLocalPort);
+  EXPECT_EQ(closed.dwRemoteAddr, ip.tcp4[0].dwRemoteAddr);
+  EXPECT_EQ(ItemCount(), 3);
+  EXPECT_EQ(ItemText(0, 1), L"10.0.0.1 :2");
+
+  // Only in the connection view.
+  Execute(ui::ViewCommandId(kViewNic));
+  form.ActionListUpdate();
+  EXPECT_FALSE(form.command(ui::kCmdCloseConnection).enabled);
+}
+
 TEST_F(MainWindowTest, GridLinesFollowTheirMenuCheck) {
   auto gridLines = [&] {
     return (ListView_GetExtendedListViewStyle(ListView()) & LVS_EX_GRIDLINES) != 0;

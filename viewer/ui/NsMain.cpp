@@ -1,6 +1,7 @@
 #include "ui/NsMain.h"
 
 #include <mmsystem.h>
+#include <cstring>
 #include <windowsx.h>
 
 #include "process/ProcessInfo.h"
@@ -80,6 +81,13 @@ void TMainForm::AddCommands() {
   commands_.Add({kCmdByName, L"actByName", L"解析地址", L"解析地址", 10, {FCONTROL, 'M'}, [this] {
                    actByNameExecute();
                  }});
+  commands_.Add({kCmdCloseConnection,
+                 L"actCloseConnection",
+                 L"关闭连接",
+                 L"关闭连接",
+                 86,
+                 {FCONTROL, 'K'},
+                 [this] { actCloseConnectionExecute(); }});
   commands_.Add({kCmdShowGridLines,
                  L"ShowGridLines1",
                  L"显示网格线",
@@ -198,6 +206,32 @@ void TMainForm::actByNameExecute() {
   actRefreshExecute();
 }
 
+TConnectionData* TMainForm::ClosableSelection() {
+  if (state_.CurrentView != kViewConnections) return nullptr;
+  std::optional<RowId> selected = listView_.SelectedRow();
+  std::optional<size_t> index = selected ? list_.IndexOf(*selected) : std::nullopt;
+  if (!index) return nullptr;
+  auto* data = list_.Row(*index).RecordAs<TConnectionData>();
+  if (!data || data->kind != ConnectionKind::kTcp4 || data->State() != kTcpEstablished)
+    return nullptr;
+  return data;
+}
+
+void TMainForm::actCloseConnectionExecute() {
+  // The shortcut may come before the idle update has caught up with the selection.
+  TConnectionData* data = ClosableSelection();
+  if (!data) return;
+  const RowId row = *listView_.SelectedRow();
+  // On failure the record keeps the closing state until the next refresh
+  // writes the table's state back.
+  data->endpoint.tcp4.dwState = MIB_TCP_STATE_DELETE_TCB;
+  MIB_TCPROW entry;
+  std::memcpy(&entry, &data->endpoint.tcp4, sizeof entry);
+  tables_.CloseTcpEntry(entry);
+  if (std::optional<size_t> index = list_.IndexOf(row)) list_.DeleteRow(*index);
+  listView_.Sync();
+}
+
 void TMainForm::ActionExecute(uint8_t tag) {
   viewSwitch_.ActionExecute(tag);
   listView_.Sync();
@@ -218,6 +252,7 @@ void TMainForm::ActionListUpdate() {
   const bool connections = command(ViewCommandId(kViewConnections)).checked;
   command(kCmdByName).enabled = connections;
   command(kCmdAllEndpoints).enabled = connections;
+  command(kCmdCloseConnection).enabled = ClosableSelection() != nullptr;
   const bool wanted = command(kCmdAutoRefresh).checked;
   if (wanted != timerEnabled_ && hwnd()) {
     if (wanted)

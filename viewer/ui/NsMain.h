@@ -54,6 +54,7 @@ enum CommandId : UINT {
   kCmdSave,
   kCmdSaveAs,
   kCmdStatistics,
+  kCmdCloseConnection,
   kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
 };
 constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }
@@ -93,6 +94,8 @@ class TMainForm final : public Window, private ViewEvents {
   void actAutoRefreshExecute();
   void actAllEndpointsExecute();
   void actByNameExecute();
+  // Closes the selected TCPv4 connection (when it is established).
+  void actCloseConnectionExecute();
   void ActionExecute(uint8_t tag);
   void TimerTimer();
   // The idle-time update of the commands' check and enabled states.
@@ -104,6 +107,9 @@ class TMainForm final : public Window, private ViewEvents {
   void AddCommands();
   void Layout();
   ConnectionOptions ConnectionOptionsNow();
+  // The selected row's record when it is an established TCPv4 connection of the
+  // connection view: the only rows a close command can act on.
+  TConnectionData* ClosableSelection();
 
   // ViewEvents
   void ProcessPendingMessages() override;
