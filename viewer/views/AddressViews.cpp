@@ -68,9 +68,7 @@ void UpdateArpNewer(ViewContext& context, bool rebuild) {
   auto [rows, count] = Rows(table);
   RefreshTableRows<MIB_IPNET_ROW2>(
       context, rebuild, rows, count, kAddressImage,
-      [](const MIB_IPNET_ROW2& a, const MIB_IPNET_ROW2& b) {
-        return a.InterfaceIndex == b.InterfaceIndex && SameAddress(a.Address, b.Address);
-      },
+      [](const MIB_IPNET_ROW2& row) { return KeyBytes(row.InterfaceIndex, row.Address); },
       [&](size_t index, MIB_IPNET_ROW2& stored, const MIB_IPNET_ROW2& fresh) {
         if (stored.State == fresh.State) return;
         stored.State = fresh.State;
@@ -90,7 +88,7 @@ void UpdateArpOlder(ViewContext& context, bool rebuild) {
   // A kept entry keeps its texts, even a changed MAC address.
   RefreshTableRows<MIB_IPNETROW>(
       context, rebuild, rows, count, kAddressImage,
-      [](const MIB_IPNETROW& a, const MIB_IPNETROW& b) { return a.dwAddr == b.dwAddr; },
+      [](const MIB_IPNETROW& row) { return KeyBytes(row.dwAddr); },
       [](size_t, MIB_IPNETROW&, const MIB_IPNETROW&) {},
       [](const MIB_IPNETROW& row) -> RowTexts {
         return {L"IPv4",
@@ -113,9 +111,7 @@ void UpdateAddressNewer(ViewContext& context, bool rebuild) {
   };
   RefreshTableRows<MIB_UNICASTIPADDRESS_ROW>(
       context, rebuild, rows, count, kAddressImage,
-      [](const MIB_UNICASTIPADDRESS_ROW& a, const MIB_UNICASTIPADDRESS_ROW& b) {
-        return SameAddress(a.Address, b.Address);
-      },
+      [](const MIB_UNICASTIPADDRESS_ROW& row) { return KeyBytes(row.Address); },
       [&](size_t index, MIB_UNICASTIPADDRESS_ROW& stored, const MIB_UNICASTIPADDRESS_ROW& fresh) {
         if (fresh.Address.si_family != AF_INET ||
             stored.OnLinkPrefixLength == fresh.OnLinkPrefixLength)
@@ -135,7 +131,7 @@ void UpdateAddressOlder(ViewContext& context, bool rebuild) {
   auto [rows, count] = Rows<MIB_IPADDRTABLE>(buffer);
   RefreshTableRows<MIB_IPADDRROW>(
       context, rebuild, rows, count, kAddressImage,
-      [](const MIB_IPADDRROW& a, const MIB_IPADDRROW& b) { return a.dwAddr == b.dwAddr; },
+      [](const MIB_IPADDRROW& row) { return KeyBytes(row.dwAddr); },
       [&](size_t index, MIB_IPADDRROW& stored, const MIB_IPADDRROW& fresh) {
         if (stored.dwMask == fresh.dwMask) return;
         stored.dwMask = fresh.dwMask;
@@ -182,10 +178,8 @@ void UpdateRouteNewer(ViewContext& context, bool rebuild) {
   auto [rows, count] = Rows(table);
   RefreshTableRows<MIB_IPFORWARD_ROW2>(
       context, rebuild, rows, count, kAddressImage,
-      [](const MIB_IPFORWARD_ROW2& a, const MIB_IPFORWARD_ROW2& b) {
-        return a.InterfaceIndex == b.InterfaceIndex &&
-               std::memcmp(&a.DestinationPrefix, &b.DestinationPrefix, sizeof(IP_ADDRESS_PREFIX)) ==
-                   0;
+      [](const MIB_IPFORWARD_ROW2& row) {
+        return KeyBytes(row.InterfaceIndex, row.DestinationPrefix);
       },
       [&](size_t index, MIB_IPFORWARD_ROW2& stored, const MIB_IPFORWARD_ROW2& fresh) {
         if (!SameAddress(stored.NextHop, fresh.NextHop)) {
@@ -205,9 +199,7 @@ void UpdateRouteOlder(ViewContext& context, bool rebuild) {
   auto [rows, count] = Rows<MIB_IPFORWARDTABLE>(buffer);
   RefreshTableRows<MIB_IPFORWARDROW>(
       context, rebuild, rows, count, kAddressImage,
-      [](const MIB_IPFORWARDROW& a, const MIB_IPFORWARDROW& b) {
-        return a.dwForwardIfIndex == b.dwForwardIfIndex && a.dwForwardDest == b.dwForwardDest;
-      },
+      [](const MIB_IPFORWARDROW& row) { return KeyBytes(row.dwForwardIfIndex, row.dwForwardDest); },
       [&](size_t index, MIB_IPFORWARDROW& stored, const MIB_IPFORWARDROW& fresh) {
         if (stored.dwForwardNextHop != fresh.dwForwardNextHop) {
           stored.dwForwardNextHop = fresh.dwForwardNextHop;

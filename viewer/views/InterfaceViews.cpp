@@ -51,7 +51,7 @@ void UpdateNicView(ViewContext& context, bool rebuild) {
   // A kept adapter keeps its texts until the view is rebuilt.
   RefreshTableRows<MIB_IFROW>(
       context, rebuild, rows, count, kInterfaceImage,
-      [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex == b.dwIndex; },
+      [](const MIB_IFROW& row) { return KeyBytes(row.dwIndex); },
       [](size_t, MIB_IFROW&, const MIB_IFROW&) {}, AdapterTexts);
 }
 

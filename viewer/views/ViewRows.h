@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "net/TableReader.h"
@@ -36,52 +38,64 @@ struct RowTexts {
 // Appends a row with its texts, image and owned record.
 void AppendRow(ListModel& list, RowTexts texts, int image, std::unique_ptr<RowRecord> record);
 
-// The first row, from the top, whose stored record of type T satisfies `match`.
-template <typename T, typename Match>
-std::optional<size_t> FindRecordRow(const ListModel& list, Match match) {
-  for (size_t i = 0; i < list.RowCount(); ++i) {
-    const auto* stored = list.Row(i).RecordAs<TableRowRecord<T>>();
-    if (stored && match(stored->row)) return i;
-  }
-  return std::nullopt;
-}
-
 // The first row, from the top, with this caption and (when given) this cell 0.
 std::optional<size_t> FindRow(const ListModel& list, const std::wstring& caption,
                               const std::wstring* cell0 = nullptr);
 
+// The bytes of the fields a view matches its rows by, as the table has them.
+template <typename... Fields>
+std::string KeyBytes(const Fields&... fields) {
+  std::string key;
+  (key.append(reinterpret_cast<const char*>(&fields), sizeof fields), ...);
+  return key;
+}
+
 // The rows of a table view (adapters, neighbours, addresses, routes) brought
-// up to date with `count` fresh records, by the view's key:
+// up to date with `count` fresh records, by the view's key (`keyOf`, the key's
+// bytes):
 // - rebuild: every record becomes a new row;
-// - otherwise a record whose key has a row updates it in place (`update`
-//   gets the row's index and its stored copy), one without gets a new row at
-//   the end, and rows whose key is in no record are deleted, last to first.
+// - otherwise a record whose key has a row updates the first such row of the
+//   list in place (`update` gets the row's index and its stored copy), one
+//   without gets a new row at the end, and rows whose key is in no record are
+//   deleted, last to first.
 // `texts` makes a new row's texts; it may fetch further tables and fail, which
 // ends the refresh with the rows made so far.
-template <typename T, typename SameKey, typename Update, typename Texts>
+// Rows are found through an index of their keys instead of a search of the
+// list per record; positions are looked up by row identity, so rows that go or
+// move while messages run do not mislead the walk.
+template <typename T, typename KeyOf, typename Update, typename Texts>
 void RefreshTableRows(ViewContext& context, bool rebuild, const T* records, size_t count, int image,
-                      SameKey sameKey, Update update, Texts texts) {
+                      KeyOf keyOf, Update update, Texts texts) {
   ListModel& list = context.list;
+  std::unordered_map<std::string, std::vector<RowId>> rowsByKey;
+  if (!rebuild)
+    for (size_t i = 0; i < list.RowCount(); ++i)
+      if (const auto* stored = list.Row(i).RecordAs<TableRowRecord<T>>())
+        rowsByKey[keyOf(stored->row)].push_back(list.Row(i).id);
   for (size_t r = 0; r < count; ++r) {
     const T& record = records[r];
     std::optional<size_t> found;
-    if (!rebuild)
-      found = FindRecordRow<T>(list, [&](const T& stored) { return sameKey(stored, record); });
+    std::vector<RowId>* sameKey = nullptr;
+    if (!rebuild) {
+      sameKey = &rowsByKey[keyOf(record)];
+      for (RowId id : *sameKey)
+        if (std::optional<size_t> at = list.IndexOf(id); at && (!found || *at < *found)) found = at;
+    }
     if (found) {
       update(*found, list.MutableRow(*found).RecordAs<TableRowRecord<T>>()->row, record);
     } else {
       AppendRow(list, texts(record), image, std::make_unique<TableRowRecord<T>>(record));
+      if (sameKey) sameKey->push_back(list.Row(list.RowCount() - 1).id);
     }
     LetPendingMessagesRun(context.events);
   }
   if (rebuild) return;
-  for (size_t i = list.RowCount(); i-- > 0;) {
-    const auto* stored = list.Row(i).RecordAs<TableRowRecord<T>>();
-    bool present = false;
-    for (size_t r = 0; stored && r < count && !present; ++r)
-      present = sameKey(stored->row, records[r]);
-    if (!present) list.DeleteRow(i);
-  }
+  std::unordered_set<std::string> inTable;
+  for (size_t r = 0; r < count; ++r) inTable.insert(keyOf(records[r]));
+  list.DeleteRowsIf([&](const ListRow& row) {
+    const auto* stored = row.RecordAs<TableRowRecord<T>>();
+    return !stored || inTable.count(keyOf(stored->row)) == 0;
+  });
 }
 
 // The rows of a newer (both families) table, or none when the table is empty.
