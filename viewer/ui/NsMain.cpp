@@ -13,7 +13,9 @@ namespace {
 
 constexpr int kListViewId = 1;
 constexpr UINT_PTR kRefreshTimer = 1;  // Timer
-constexpr int kStatusPanelEdges[] = {70, 70 + 110, 70 + 110 + 155, 70 + 110 + 155 + 50};
+// Panels 70, 110, 155 and 50 wide; the last one reaches to the right edge, as
+// a status bar's last part does, so that the TCP segment counts stay readable.
+constexpr int kStatusPanelEdges[] = {70, 70 + 110, 70 + 110 + 155, -1};
 
 struct ViewCommand {
   const wchar_t* name;
