@@ -6,16 +6,20 @@ add_subdirectory(/usr/src/googletest/googletest "${CMAKE_BINARY_DIR}/googletest"
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
 
-# kestro_add_test(name SOURCES ... LIBS ...): one Windows test program, run
-# under Wine by CTest.
+# kestro_add_test(name [WINDOWS] SOURCES ... LIBS ...): one Windows test
+# program, run under Wine by CTest. WINDOWS: it shows windows and drives them
+# (focus, menus, keys), so it has the display to itself.
 function(kestro_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest kestro_options)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "KESTRO_WINEPREFIX=${KESTRO_WINEPREFIX}"
     FIXTURES_REQUIRED wineprefix TIMEOUT 600)
+  if(T_WINDOWS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display)
+  endif()
 endfunction()
 
 # The prefix is created once, single-threaded, before any test program runs.

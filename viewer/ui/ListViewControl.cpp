@@ -35,14 +35,33 @@ void ListViewControl::MarkDirty(bool& flag) {
 }
 
 void ListViewControl::OnColumnsChanged() { MarkDirty(columnsDirty_); }
-void ListViewControl::OnRowsInserted(size_t, size_t) { MarkDirty(rowsDirty_); }
-void ListViewControl::OnRowDeleted(size_t, RowId) { MarkDirty(rowsDirty_); }
+void ListViewControl::OnRowsInserted(size_t first, size_t count) {
+  if (first + count != model_->RowCount()) rowsMoved_ = true;
+  MarkDirty(rowsDirty_);
+}
+void ListViewControl::OnRowDeleted(size_t, RowId) {
+  rowsMoved_ = true;
+  MarkDirty(rowsDirty_);
+}
 void ListViewControl::OnRowChanged(size_t) { MarkDirty(repaint_); }
-void ListViewControl::OnRowsReordered() { MarkDirty(rowsDirty_); }
+void ListViewControl::OnRowsReordered() {
+  rowsMoved_ = true;
+  MarkDirty(rowsDirty_);
+}
+
+void ListViewControl::SyncDuringUpdate() {
+  if (!columnsDirty_ && !rowsMoved_ && GetTickCount() - lastSync_ < kUpdateSyncMs) {
+    syncPosted_ = false;  // the next change asks again
+    return;
+  }
+  Sync();
+}
 
 void ListViewControl::Sync() {
   syncPosted_ = false;
   if (!hwnd_) return;
+  lastSync_ = GetTickCount();
+  rowsMoved_ = false;
   if (columnsDirty_) SyncColumns();
   if (rowsDirty_) {
     syncing_ = true;

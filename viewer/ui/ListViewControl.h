@@ -28,6 +28,12 @@ class ListViewControl final : public ListObserver {
   // Brings the control in step with the model: columns, row count, selection
   // and focus, and a repaint of what changed.
   void Sync();
+  // Sync while a view update runs: at once when rows moved or columns changed
+  // (the control's positions would point at other rows), otherwise, while rows
+  // are only appended or changed, a few times a second: a sync costs a
+  // repaint of the list, which at every pump would slow the update severalfold.
+  void SyncDuringUpdate();
+  static constexpr DWORD kUpdateSyncMs = 250;
 
   // WM_NOTIFY of the control, forwarded by the parent.
   LRESULT OnNotify(NMHDR* header);
@@ -80,6 +86,8 @@ class ListViewControl final : public ListObserver {
 
   bool columnsDirty_ = false;
   bool rowsDirty_ = false;  // count or order changed: selection must be put back
+  bool rowsMoved_ = false;  // rows other than new ones at the end changed position
+  DWORD lastSync_ = 0;
   bool repaint_ = false;
   bool syncing_ = false;
   bool scrollToEnd_ = false;

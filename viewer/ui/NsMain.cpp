@@ -235,8 +235,12 @@ void TMainForm::actCloseConnectionExecute() {
 }
 
 void TMainForm::ActionExecute(uint8_t tag) {
+  // The control shows the whole outcome, also of an update that failed half-way.
+  struct SyncAtEnd {
+    ListViewControl& list;
+    ~SyncAtEnd() { list.Sync(); }
+  } syncAtEnd{listView_};
   viewSwitch_.ActionExecute(tag);
-  listView_.Sync();
 }
 
 void TMainForm::TimerTimer() {
@@ -299,7 +303,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case ListViewControl::kSyncMessage:
-      listView_.Sync();
+      if (state_.Ready)
+        listView_.Sync();
+      else
+        listView_.SyncDuringUpdate();
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimer) TimerTimer();
@@ -320,7 +327,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::ProcessPendingMessages() {
-  listView_.Sync();
+  listView_.SyncDuringUpdate();
   pump_.RunPending();
 }
 
