@@ -75,9 +75,9 @@ MibTable<T> FetchMib(IpHelperApi& api, Call call) {
 }
 }  // namespace
 
-MibTable<MIB_IPNET_TABLE2> TableReader::IpNetTable2() {
+MibTable<MIB_IPNET_TABLE2> TableReader::IpNetTable2(ADDRESS_FAMILY family) {
   return FetchMib<MIB_IPNET_TABLE2>(
-      api_, [&](MIB_IPNET_TABLE2** t) { return api_.GetIpNetTable2(AF_UNSPEC, t); });
+      api_, [&](MIB_IPNET_TABLE2** t) { return api_.GetIpNetTable2(family, t); });
 }
 
 MibTable<MIB_UNICASTIPADDRESS_TABLE> TableReader::UnicastIpAddressTable() {

@@ -64,8 +64,8 @@ class TableReader {
   TableBuffer IpAddrTable();           // MIB_IPADDRTABLE
   TableBuffer IpForwardTable();        // MIB_IPFORWARDTABLE
 
-  // Newer tables, AF_UNSPEC; only when the api has them.
-  MibTable<MIB_IPNET_TABLE2> IpNetTable2();
+  // Newer tables, AF_UNSPEC unless told otherwise; only when the api has them.
+  MibTable<MIB_IPNET_TABLE2> IpNetTable2(ADDRESS_FAMILY family = AF_UNSPEC);
   MibTable<MIB_UNICASTIPADDRESS_TABLE> UnicastIpAddressTable();
   MibTable<MIB_IPFORWARD_TABLE2> IpForwardTable2();
   // ERROR_NOT_SUPPORTED gives an empty table (no metrics known); other errors raise.

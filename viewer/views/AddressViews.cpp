@@ -55,12 +55,7 @@ MibTable<MIB_IPNET_TABLE2> NeighborTable(TableReader& tables) {
   } catch (const SystemError& e) {
     if (e.code() != ERROR_INVALID_FUNCTION && e.code() != ERROR_NOT_SUPPORTED) throw;
   }
-  IpHelperApi& api = tables.api();
-  MIB_IPNET_TABLE2* table = nullptr;
-  const DWORD result = api.GetIpNetTable2(AF_INET, &table);
-  MibTable<MIB_IPNET_TABLE2> owned(&api, table);
-  CheckResult(result);
-  return owned;
+  return tables.IpNetTable2(AF_INET);
 }
 
 void UpdateArpNewer(ViewContext& context, bool rebuild) {
