@@ -83,29 +83,24 @@ DWORD ScriptedIpHelper::SetTcpEntry(MIB_TCPROW* row) {
   return NO_ERROR;
 }
 
-namespace {
 template <typename T>
-DWORD Statistics(const std::array<T, 2>& source, T* out, ULONG family) {
+DWORD ScriptedIpHelper::Counters(Call call, const std::array<T, 2>& source, T* out, ULONG family) {
+  if (DWORD injected = Enter(call, false); injected != NO_ERROR) return injected;
   *out = source[family == AF_INET ? 0 : 1];
   return NO_ERROR;
 }
-}  // namespace
 
 DWORD ScriptedIpHelper::GetIpStatisticsEx(MIB_IPSTATS* stats, ULONG family) {
-  if (DWORD injected = Enter(kIpStats, false); injected != NO_ERROR) return injected;
-  return Statistics(ipStats, stats, family);
+  return Counters(kIpStats, ipStats, stats, family);
 }
 DWORD ScriptedIpHelper::GetIcmpStatisticsEx(MIB_ICMP_EX* stats, ULONG family) {
-  if (DWORD injected = Enter(kIcmpStats, false); injected != NO_ERROR) return injected;
-  return Statistics(icmpStats, stats, family);
+  return Counters(kIcmpStats, icmpStats, stats, family);
 }
 DWORD ScriptedIpHelper::GetTcpStatisticsEx(MIB_TCPSTATS* stats, ULONG family) {
-  if (DWORD injected = Enter(kTcpStats, false); injected != NO_ERROR) return injected;
-  return Statistics(tcpStats, stats, family);
+  return Counters(kTcpStats, tcpStats, stats, family);
 }
 DWORD ScriptedIpHelper::GetUdpStatisticsEx(MIB_UDPSTATS* stats, ULONG family) {
-  if (DWORD injected = Enter(kUdpStats, false); injected != NO_ERROR) return injected;
-  return Statistics(udpStats, stats, family);
+  return Counters(kUdpStats, udpStats, stats, family);
 }
 
 DWORD ScriptedIpHelper::GetIpNetTable2(ADDRESS_FAMILY, MIB_IPNET_TABLE2** table) {

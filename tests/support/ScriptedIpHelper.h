@@ -89,6 +89,8 @@ class ScriptedIpHelper : public IpHelperApi {
   DWORD Sized(Call call, void* table, DWORD* size, const std::vector<Row>& rows);
   template <typename Table, typename Row>
   DWORD Mib(Call call, Table** table, const std::vector<Row>& rows);
+  template <typename T>
+  DWORD Counters(Call call, const std::array<T, 2>& source, T* out, ULONG family);
 
   std::array<int, kCallCount> calls_{};
   std::vector<Failure> failures_;
