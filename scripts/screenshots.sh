@@ -9,7 +9,7 @@ build="${KESTRO_BUILD_DIR:-$here/build}"
 prefix="$build/wineprefix"
 out="$build/screenshots"
 mkdir -p "$out"
-cmake --build "$build" --target install_wine send_keys >/dev/null
+cmake --build "$build" --target install_wine viewer_driver >/dev/null
 bash "$here/scripts/wine-env.sh" start "$prefix"
 . "$here/scripts/wine-env.sh"
 kestro_wine_environment "$prefix"
@@ -19,10 +19,10 @@ trap 'kill $viewer 2>/dev/null || true; bash "$here/scripts/wine-env.sh" stop "$
 sleep 6
 shoot() { sleep "$2"; import -window root -display "$DISPLAY" "$out/$1.png"; echo "$out/$1.png"; }
 for tag in 0 1 2 3 4 5 6 7 8 9; do
-  wine "$build/tests/tools/send_keys.exe" "alt+$tag"
+  wine "$build/tests/tools/viewer_driver.exe" keys "alt+$tag"
   shoot "view$tag" 2
 done
-wine "$build/tests/tools/send_keys.exe" alt+8
+wine "$build/tests/tools/viewer_driver.exe" keys alt+8
 shoot tcp-before-f5 2
-wine "$build/tests/tools/send_keys.exe" f5
+wine "$build/tests/tools/viewer_driver.exe" keys f5
 shoot tcp-after-f5 3
