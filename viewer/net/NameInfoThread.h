@@ -75,7 +75,6 @@ class NameResolver {
 
   void SetCompletion(NameLookupDone done) { done_ = std::move(done); }
   NameService& Service() const { return *service_; }
-  const std::shared_ptr<NameService>& SharedService() const { return service_; }
   // gethostname as read at construction; empty when it failed.
   const std::wstring& LocalHostName() const { return localHostName_; }
 

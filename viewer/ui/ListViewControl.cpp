@@ -133,14 +133,6 @@ void ListViewControl::ReadSelection() {
   focused_ = rowAt(ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED));
 }
 
-void ListViewControl::SelectRow(RowId row) {
-  selected_ = focused_ = row;
-  rowsDirty_ = true;
-  Sync();
-  if (auto index = model_->IndexOf(row))
-    ListView_EnsureVisible(hwnd_, static_cast<int>(*index), FALSE);
-}
-
 void ListViewControl::SetSmallImages(HIMAGELIST images) {
   ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
 }

@@ -40,7 +40,6 @@ class ListViewControl final : public ListObserver {
 
   std::optional<RowId> SelectedRow() const { return selected_; }
   std::optional<RowId> FocusedRow() const { return focused_; }
-  void SelectRow(RowId row);
 
   // Pictures: row icons (the shell's system list) and the flags of cells.
   void SetSmallImages(HIMAGELIST images);

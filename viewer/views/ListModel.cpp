@@ -55,18 +55,6 @@ void ListModel::SetCell(size_t index, size_t cell, std::wstring text) {
   RowChanged(index);
 }
 
-void ListModel::SetImage(size_t index, int image) {
-  rows_[index]->image = image;
-  RowChanged(index);
-}
-
-void ListModel::SetCellImage(size_t index, size_t cell, int image) {
-  auto& images = rows_[index]->cellImages;
-  if (images.size() <= cell) images.resize(cell + 1, -1);
-  images[cell] = image;
-  RowChanged(index);
-}
-
 void ListModel::SetRecord(size_t index, std::unique_ptr<RowRecord> record) {
   rows_[index]->record = std::move(record);
 }

@@ -83,8 +83,6 @@ class ListModel {
   ListRow& AppendRow();
   void SetCaption(size_t index, std::wstring text);
   void SetCell(size_t index, size_t cell, std::wstring text);
-  void SetImage(size_t index, int image);
-  void SetCellImage(size_t index, size_t cell, int image);
   void SetRecord(size_t index, std::unique_ptr<RowRecord> record);
   ListRow& MutableRow(size_t index) { return *rows_[index]; }
   void RowChanged(size_t index);

@@ -38,10 +38,6 @@ namespace detail {
 inline HANDLE NullHandle() noexcept { return nullptr; }
 inline HANDLE InvalidHandleValue() noexcept { return INVALID_HANDLE_VALUE; }
 inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
-inline void CloseRegKey(HKEY key) noexcept { ::RegCloseKey(key); }
-inline HKEY NullKey() noexcept { return nullptr; }
-inline void FreeLibraryModule(HMODULE module) noexcept { ::FreeLibrary(module); }
-inline HMODULE NullModule() noexcept { return nullptr; }
 }  // namespace detail
 
 // OpenProcess, CreateThread, CreateEvent, OpenProcessToken: null when invalid.
@@ -49,7 +45,5 @@ using UniqueHandleNull = UniqueHandle<HANDLE, detail::CloseKernelHandle, detail:
 // CreateFile, CreateToolhelp32Snapshot: INVALID_HANDLE_VALUE when invalid.
 using UniqueFileHandle =
     UniqueHandle<HANDLE, detail::CloseKernelHandle, detail::InvalidHandleValue>;
-using UniqueRegKey = UniqueHandle<HKEY, detail::CloseRegKey, detail::NullKey>;
-using UniqueModule = UniqueHandle<HMODULE, detail::FreeLibraryModule, detail::NullModule>;
 
 }  // namespace kestro
