@@ -58,6 +58,9 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
         # Xvfb has no window manager: unmanaged windows spare Wine its wait of
         # a second for the manager each time a window is hidden.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        # A program that crashes prints Wine's backtrace and ends, instead of
+        # waiting on a crash dialog that nobody will close.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wineserver -w
       fi
       wineserver -p >/dev/null 2>&1 </dev/null

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """The installed viewer, end to end under Wine: start kestro.exe from
-C:\\Program Files\\Kestro, switch to the adapter table with Alt+0, save it with
-Ctrl+S through the real save dialog, close the window, and read the report
-file: code page 936, CR LF, the stamp, the header, and one row for each of
-this machine's network interfaces."""
+C:\\Program Files\\Kestro, stop its timed refreshes with Ctrl+R, switch to the
+adapter table with Alt+0, save it with Ctrl+S through the real save dialog,
+close the window, and read the report file: code page 936, CR LF, the stamp,
+the header, and one row for each of this machine's network interfaces."""
 import argparse
 import os
 import subprocess
@@ -40,6 +40,10 @@ def main():
     viewer = subprocess.Popen([args.wine_run, os.path.join(install, "kestro.exe")], cwd=install,
                               env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
+        # Timed refreshes off first: a key that arrives while a refresh runs is
+        # ignored, and on a busy machine refreshes take long.
+        drive("keys", "ctrl+r")
+        time.sleep(1.5)
         drive("keys", "alt+0")
         time.sleep(2)
         drive("keys", "ctrl+s")  # no report file chosen yet: Save asks for one

@@ -1,11 +1,13 @@
 // Drives the running viewer from outside, as a user would:
-//   viewer_driver keys alt+4|ctrl+s|f5   real key presses into its main window
+//   viewer_driver keys alt+4|ctrl+s|f5   real key presses into its main window,
+//                                        once it is ready for them
 //   viewer_driver save-as PATH           answers its save-file dialog with PATH
 //   viewer_driver close                  closes its main window
 // Exit status 0 when done, 1 when the window or dialog did not come, 2 on a
 // wrong call.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 
@@ -24,6 +26,21 @@ HWND FindMainWindow() {
   for (int i = 0; i < kWaitSteps && !main; ++i, Sleep(kStepMs))
     main = FindWindowW(L"TMainForm", nullptr);
   return main;
+}
+
+// Waits until the viewer's first status panel says it is ready: a command
+// key that arrives while a view is updating is ignored, as a user's is.
+bool WaitUntilReady(HWND main) {
+  HWND status = FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr);
+  for (int i = 0; status && i < kWaitSteps; ++i, Sleep(kStepMs)) {
+    wchar_t text[32] = {};
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(status, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 1000, &length) &&
+        std::wcscmp(text, L"准备好了") == 0)
+      return true;
+  }
+  return false;
 }
 
 int SendKeys(HWND main, const wchar_t* shortcut) {
@@ -52,6 +69,10 @@ int SendKeys(HWND main, const wchar_t* shortcut) {
   } else {
     std::fwprintf(stderr, L"viewer_driver: unknown shortcut %ls\n", shortcut);
     return 2;
+  }
+  if (!WaitUntilReady(main)) {
+    std::fwprintf(stderr, L"viewer_driver: the viewer did not become ready\n");
+    return 1;
   }
   SetForegroundWindow(main);
   Sleep(200);

@@ -324,10 +324,12 @@ class DialogDriver {
           for (int i = 0; i < 500 && next < answers.size() && !done_; ++i, Sleep(20)) {
             HWND dialog = FindDialog(owner);
             if (!dialog || dialog == last_) continue;
-            Answer(dialog, answers[next++]);
             last_ = dialog;
+            // Counted before the answer lets the dialog, and so the command
+            // the test waits on, end.
+            answered = ++next;
+            Answer(dialog, answers[next - 1]);
           }
-          answered = next;
         }) {}
   ~DialogDriver() {
     done_ = true;
