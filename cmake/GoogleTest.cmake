@@ -8,14 +8,15 @@ target_compile_options(gtest_main PRIVATE -w)
 
 # kestro_add_test(name [WINDOWS] SOURCES ... LIBS ...): one Windows test
 # program, run under Wine by CTest. WINDOWS: it shows windows and drives them
-# (focus, menus, keys), so it has the display to itself.
+# (focus, menus, keys), so it has the display to itself. A test program runs
+# again when Wine itself crashes as it ends (see scripts/wine-run.sh).
 function(kestro_add_test name)
   cmake_parse_arguments(T "WINDOWS" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest kestro_options)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "KESTRO_WINEPREFIX=${KESTRO_WINEPREFIX}"
+    ENVIRONMENT "KESTRO_WINEPREFIX=${KESTRO_WINEPREFIX};KESTRO_WINE_RERUN=1"
     FIXTURES_REQUIRED wineprefix TIMEOUT 600)
   if(T_WINDOWS)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display)

@@ -11,14 +11,17 @@ kestro_wine_environment "$KESTRO_WINEPREFIX"
 # ends: a thread still blocked in the wineserver (GoogleTest's thread watcher,
 # for one) takes a second signal inside its signal handler. A Windows program
 # cannot end that way (an unhandled exception ends it with the exception's
-# code), so such an end is Wine's and the program is run once more.
+# code), so such an end is Wine's. With KESTRO_WINE_RERUN=1 (test programs
+# that can simply run again) the program then runs once more.
 wine "$@"
 status=$?
-case $status in
-  131 | 135 | 139)
-    echo "wine-run: Wine itself died of signal $((status - 128)); running $1 again" >&2
-    wine "$@"
-    status=$?
-    ;;
-esac
+if [ "${KESTRO_WINE_RERUN:-}" = 1 ]; then
+  case $status in
+    131 | 135 | 139)
+      echo "wine-run: Wine itself died of signal $((status - 128)); running $1 again" >&2
+      wine "$@"
+      status=$?
+      ;;
+  esac
+fi
 exit $status
