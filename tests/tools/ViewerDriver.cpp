@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "views/ViewSwitch.h"
+
 namespace {
 
 constexpr int kWaitSteps = 150;  // of 100 ms
@@ -37,7 +39,7 @@ bool WaitUntilReady(HWND main) {
     DWORD_PTR length = 0;
     if (SendMessageTimeoutW(status, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text),
                             SMTO_ABORTIFHUNG, 1000, &length) &&
-        std::wcscmp(text, L"准备好了") == 0)
+        std::wcscmp(text, kestro::kStatusReady) == 0)
       return true;
   }
   return false;
