@@ -24,11 +24,14 @@ function(kestro_add_test name)
 endfunction()
 
 # The prefix is created once, single-threaded, before any test program runs.
-add_test(NAME wineprefix_start COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh" start "${KESTRO_WINEPREFIX}")
+add_test(NAME wineprefix_start
+  COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh" start "${KESTRO_WINEPREFIX}" "${KESTRO_ARCH}")
 add_test(NAME wineprefix_stop COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-env.sh" stop "${KESTRO_WINEPREFIX}")
-set_tests_properties(wineprefix_start PROPERTIES FIXTURES_SETUP wineprefix RUN_SERIAL ON TIMEOUT 300)
+set_tests_properties(wineprefix_start PROPERTIES
+  FIXTURES_SETUP "wineprefix;wineprefix_created" RUN_SERIAL ON TIMEOUT 300)
 # The installed programs and country database, which tests of the whole
-# program and of the real country lookup read.
+# program and of the real country lookup read; into the prefix once it exists.
 add_test(NAME wineprefix_install COMMAND ${KESTRO_INSTALL_COMMAND})
-set_tests_properties(wineprefix_install PROPERTIES FIXTURES_SETUP wineprefix RUN_SERIAL ON)
-set_tests_properties(wineprefix_stop PROPERTIES FIXTURES_CLEANUP wineprefix)
+set_tests_properties(wineprefix_install PROPERTIES
+  FIXTURES_SETUP wineprefix FIXTURES_REQUIRED wineprefix_created RUN_SERIAL ON)
+set_tests_properties(wineprefix_stop PROPERTIES FIXTURES_CLEANUP "wineprefix;wineprefix_created")

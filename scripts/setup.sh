@@ -10,8 +10,9 @@ if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 
 packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   cmake ninja-build dpkg-dev
-  wine wine32:i386
+  wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick
   locales fonts-wqy-microhei
   geoip-database famfamfam-flag-png famfamfam-silk

@@ -1,10 +1,30 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds everything and runs every test under Wine (the
-# tests install the programs into the build tree's prefix themselves).
+# Sets up the machine, builds everything and runs every test under Wine, once
+# for each architecture this machine's Wine runs (the tests install the
+# programs into each build tree's prefix themselves). The 32-bit build is the
+# product: it is built on every machine, and tested where it can run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-build="${KESTRO_BUILD_DIR:-$here/build}"
+# shellcheck source=arch.sh
+. "$here/scripts/arch.sh"
 bash "$here/scripts/setup.sh"
-bash "$here/scripts/build.sh"
-cd "$build"
-ctest --output-on-failure -j2
+archs=$(kestro_runnable_archs)
+echo "test: testing $(echo $archs)"
+
+for arch in i686 $(echo "$archs" | grep -vx i686 || true); do
+  start=$SECONDS
+  bash "$here/scripts/build.sh" "$arch"
+  echo "test: $arch built in $((SECONDS - start)) s"
+done
+
+failed=""
+for arch in $archs; do
+  start=$SECONDS
+  echo "test: the $arch suite"
+  (cd "$(kestro_build_tree "$arch")" && ctest --output-on-failure -j2) || failed="$failed $arch"
+  echo "test: the $arch suite ran in $((SECONDS - start)) s"
+done
+if [ -n "$failed" ]; then
+  echo "test: the suite failed on$failed" >&2
+  exit 1
+fi
