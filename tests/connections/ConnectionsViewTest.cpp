@@ -226,7 +226,7 @@ TEST_F(ConnectionsTest, RowsTheUserDeletesWhileMessagesRunDoNotUpsetTheRefresh) 
 }
 
 TEST_F(ConnectionsTest, NameDisplayRebuildsKeptAddressCellsAndShowsResolvedNames) {
-  names->names[L"10.0.0.9"] = L"far.example";
+  names->Script(L"10.0.0.9", {0, L"far.example"});
   ip.tcp4 = {Tcp4Row("10.0.0.1", 1025, "10.0.0.9", 25, kTcpEstablished)};
   Switch();
   EXPECT_EQ(list.Row(0).Cell(kCellLocal), L"10.0.0.1 :1025");
@@ -249,7 +249,7 @@ TEST_F(ConnectionsTest, NameDisplayRebuildsKeptAddressCellsAndShowsResolvedNames
 
 TEST_F(ConnectionsTest, ADeletedRowsLookupIsStoppedAndTouchesNoOtherRow) {
   options.byName = true;
-  names->names[L"10.0.0.9"] = L"far.example";
+  names->Script(L"10.0.0.9", {0, L"far.example"});
   ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.9", 80, kTcpEstablished),
              Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished)};
   Switch();

@@ -1,11 +1,19 @@
 // The main window on scripted tables: commands, the list view reading the
 // model, selection kept by row, sorting, colours and flags on screen, the
 // column chooser, the status bar and the error box.
-#include "ConnectionsFixture.h"
-
+#include <winsock2.h>
+#include <windows.h>
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
+#include "net/NameService.h"
 #include "net/NetUtils.h"
+#include "process/ProcessInfo.h"
+#include "support/FakeProcesses.h"
+#include "support/GeoIPFile.h"
+#include "support/ScriptedIpHelper.h"
+#include "support/ScriptedNameService.h"
 #include "ui/NsMain.h"
 #include "ui/Unit4.h"
 #include "win/SystemError.h"
@@ -21,13 +29,13 @@ class MainWindowTest : public testing::Test {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     ui::SetErrorBoxSink([this](HWND, const std::wstring& text) { errors.push_back(text); });
-    form.connections().SetCountryDatabase([this] { return database; });
+    form.connections().view().SetCountryDatabase([this] { return database; });
     form.Create();
     // The tests refresh by command; the refresh timer would add refreshes of its own.
     form.command(ui::kCmdAutoRefresh).checked = false;
     form.ActionListUpdate();
     chooser.Create(form.hwnd());
-    form.SetColumnChooser(&chooser);
+    form.listCommands().SetColumnChooser(&chooser);
     pump.SetAccelerators(form.hwnd(), form.accelerators());
     ShowWindow(form.hwnd(), SW_SHOWNORMAL);
     pump.RunPending();
@@ -71,7 +79,7 @@ class MainWindowTest : public testing::Test {
 
   ScriptedIpHelper ip;
   FakeProcesses processes;
-  std::shared_ptr<ScriptedNames> names = std::make_shared<ScriptedNames>();
+  std::shared_ptr<ScriptedNameService> names = std::make_shared<ScriptedNameService>(L"thishost");
   ui::MessagePump pump;
   TMainForm form{{ip, processes, names}, pump};
   ui::TForm4 chooser{form.list()};
@@ -83,9 +91,9 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   wchar_t caption[64] = {};
   GetWindowTextW(form.hwnd(), caption, 64);
   EXPECT_STREQ(caption, L"Kestro");
-  EXPECT_FALSE(form.TimerEnabled());  // switched off by the fixture
-  EXPECT_EQ(form.Interval(), 1000u);
-  EXPECT_EQ(SendMessageW(form.statusBar(), SB_GETPARTS, 0, 0), 4);
+  EXPECT_FALSE(form.viewActions().TimerEnabled());  // switched off by the fixture
+  EXPECT_EQ(form.viewActions().Interval(), 1000u);
+  EXPECT_EQ(SendMessageW(form.statusBar().hwnd(), SB_GETPARTS, 0, 0), 4);
 
   ACCEL table[64];
   const int count = CopyAcceleratorTableW(form.accelerators(), table, 64);
@@ -106,10 +114,10 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   // Ctrl+R starts and stops the timer at the next idle update of the commands.
   Execute(ui::kCmdAutoRefresh);
   form.ActionListUpdate();
-  EXPECT_TRUE(form.TimerEnabled());
+  EXPECT_TRUE(form.viewActions().TimerEnabled());
   Execute(ui::kCmdAutoRefresh);
   form.ActionListUpdate();
-  EXPECT_FALSE(form.TimerEnabled());
+  EXPECT_FALSE(form.viewActions().TimerEnabled());
 }
 
 TEST_F(MainWindowTest, RefreshShowsTheConnectionViewInTheListAndReadyInTheStatusBar) {
@@ -322,7 +330,7 @@ TEST(MainWindowOnThisMachine, ListsTheMachinesConnections) {
   ui::MessagePump pump;
   ui::TMainForm form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
   form.Create();
-  EXPECT_TRUE(form.TimerEnabled());  // automatic refresh is on by default
+  EXPECT_TRUE(form.viewActions().TimerEnabled());  // automatic refresh is on by default
   SendMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
   TableReader tables(ip);
   TableBuffer table = tables.TcpTable(AF_INET);
