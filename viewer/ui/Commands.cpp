@@ -19,12 +19,6 @@ const Command* CommandTable::Find(UINT id) const {
   return const_cast<CommandTable*>(this)->Find(id);
 }
 
-Command* CommandTable::FindByName(const std::wstring& name) {
-  for (Command& command : entries_)
-    if (command.name == name) return &command;
-  return nullptr;
-}
-
 bool CommandTable::Execute(UINT id) {
   Command* command = Find(id);
   if (!command || !command->enabled || !command->execute) return false;

@@ -41,7 +41,6 @@ class CommandTable {
   Command& Add(Command command);
   Command* Find(UINT id);
   const Command* Find(UINT id) const;
-  Command* FindByName(const std::wstring& name);
   const std::deque<Command>& entries() const { return entries_; }
   std::deque<Command>& entries() { return entries_; }
 

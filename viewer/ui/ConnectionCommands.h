@@ -4,8 +4,6 @@
 // scrolling, balloon and sound), closing the selected connection, and the
 // activity mark (test1).
 
-#include <memory>
-
 #include "net/NameInfoThread.h"
 #include "ui/MainContext.h"
 #include "views/ConnectionsView.h"
