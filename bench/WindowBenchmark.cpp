@@ -47,7 +47,7 @@ int main() {
   std::wstring database = CountryDatabasePath();
   if (GetFileAttributesW(database.c_str()) == INVALID_FILE_ATTRIBUTES)
     database = L"Z:\\usr\\share\\GeoIP\\GeoIP.dat";
-  form.connections().SetCountryDatabase([&] { return database; });
+  form.connections().view().SetCountryDatabase([&] { return database; });
   ShowWindow(form.hwnd(), SW_SHOWNORMAL);
   pump.RunPending();
   HWND list = form.listView().hwnd();
@@ -57,24 +57,24 @@ int main() {
     for (uint32_t i = 0; i < n; ++i) ip.tcp4.push_back(bench::Endpoint(i));
 
     // Another view first, so that the connection view is built anew.
-    form.ActionExecute(kViewTcp);
+    form.viewActions().ActionExecute(kViewTcp);
     lastTick = longestWait = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, Tick);
     double start = bench::NowMs();
-    form.ActionExecute(kViewConnections);
+    form.viewActions().ActionExecute(kViewConnections);
     UpdateWindow(list);
     const double rebuild = bench::NowMs() - start;
     KillTimer(nullptr, timer);
 
     start = bench::NowMs();
     for (int run = 0; run < 5; ++run) {
-      form.actRefreshExecute();
+      form.viewActions().actRefreshExecute();
       UpdateWindow(list);
     }
     const double steady = (bench::NowMs() - start) / 5;
 
     start = bench::NowMs();
-    form.ListViewColumnClick(2);
+    form.listCommands().ListViewColumnClick(2);
     UpdateWindow(list);
     const double sorted = bench::NowMs() - start;
 

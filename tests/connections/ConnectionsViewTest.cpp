@@ -226,7 +226,7 @@ TEST_F(ConnectionsTest, RowsTheUserDeletesWhileMessagesRunDoNotUpsetTheRefresh) 
 }
 
 TEST_F(ConnectionsTest, NameDisplayRebuildsKeptAddressCellsAndShowsResolvedNames) {
-  names->names[L"10.0.0.9"] = L"far.example";
+  names->Script(L"10.0.0.9", {0, L"far.example"});
   ip.tcp4 = {Tcp4Row("10.0.0.1", 1025, "10.0.0.9", 25, kTcpEstablished)};
   Switch();
   EXPECT_EQ(list.Row(0).Cell(kCellLocal), L"10.0.0.1 :1025");
@@ -248,20 +248,31 @@ TEST_F(ConnectionsTest, NameDisplayRebuildsKeptAddressCellsAndShowsResolvedNames
 }
 
 TEST_F(ConnectionsTest, ADeletedRowsLookupIsStoppedAndTouchesNoOtherRow) {
+  // Each row's remote host has a name of its own, so that an answer delivered
+  // to the wrong row would show. Both lookups wait in the service until the
+  // first row is gone.
   options.byName = true;
-  names->names[L"10.0.0.9"] = L"far.example";
-  ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.9", 80, kTcpEstablished),
+  names->Script(L"10.0.0.8", {0, L"gone.example"});
+  names->Script(L"10.0.0.9", {0, L"far.example"});
+  names->Hold();
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.8", 80, kTcpEstablished),
              Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished)};
   Switch();
+  ASSERT_TRUE(names->WaitForReverseCalls(2, 5000));
   ASSERT_TRUE(Record(0).lookup.Running());
   list.DeleteRow(0);
-  for (int i = 0; i < 500 && Record(0).lookup.name.empty(); ++i) {
-    resolver.DeliverPending();
-    Sleep(10);
-  }
+  names->Release();
+  ASSERT_TRUE(WaitForLookupThreads(5000));
+  resolver.DeliverPending();
+
   ASSERT_EQ(list.RowCount(), 1u);
   EXPECT_EQ(list.Row(0).Cell(kCellLocal), L"thishost :2");
   EXPECT_EQ(list.Row(0).Cell(kCellRemote), L"far.example:http");
+  EXPECT_EQ(Record(0).lookup.name, L"far.example");
+  EXPECT_FALSE(Record(0).lookup.Running());
+  EXPECT_EQ(list.Row(0).caption.find(L"gone.example"), std::wstring::npos);
+  for (const std::wstring& cell : list.Row(0).cells)
+    EXPECT_EQ(cell.find(L"gone.example"), std::wstring::npos) << testing::PrintToString(cell);
 }
 
 }  // namespace

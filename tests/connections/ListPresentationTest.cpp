@@ -93,7 +93,7 @@ TEST(ListViewDeletion, EveryPathFreesRecordsAndStopsLookups) {
     row.cells.assign(static_cast<size_t>(i), L"c");  // rows with fewer than four cells too
   }
   // A TCP row whose lookup has not reported back yet.
-  NameResolver resolver(std::make_shared<test::ScriptedNames>());
+  NameResolver resolver(std::make_shared<test::ScriptedNameService>());
   ListRow& tcpRow = list.AppendRow();
   tcpRow.cells = {L"", L"", L"", L"TCPv4"};
   auto tcp = std::make_unique<TConnectionData>(ConnectionKind::kTcp4);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ScriptedNameService.h"
+#include "support/ScriptedNameService.h"
 #include "geo/GeoIP.h"
 #include "net/EndpointText.h"
 #include "process/ProcessInfo.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <map>
 
-#include "ScriptedNameService.h"
+#include "support/ScriptedNameService.h"
 #include "net/EndpointText.h"
 
 namespace kestro {

@@ -8,9 +8,10 @@
 #include <map>
 #include <random>
 
-#include "GeoIPFile.h"
+#include "support/GeoIPFile.h"
 #include "geo/Flags.h"
 #include "geo/GeoIP.h"
+#include "win/SpecialFolder.h"
 #include "win/SystemError.h"
 
 namespace kestro {

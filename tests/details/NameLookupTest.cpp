@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "ScriptedNameService.h"
+#include "support/ScriptedNameService.h"
 #include "net/EndpointText.h"
 #include "views/ListModel.h"
 

@@ -1,13 +1,24 @@
 // The main window on scripted tables: commands, the list view reading the
 // model, selection kept by row, sorting, colours and flags on screen, the
 // column chooser, the status bar and the error box.
-#include "ConnectionsFixture.h"
-
+#include <winsock2.h>
+#include <windows.h>
 #include <commctrl.h>
 
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "net/NameService.h"
 #include "net/NetUtils.h"
+#include "process/ProcessInfo.h"
+#include "support/FakeProcesses.h"
+#include "support/GeoIPFile.h"
+#include "support/ScriptedIpHelper.h"
+#include "support/ScriptedNameService.h"
 #include "ui/NsMain.h"
 #include "ui/Unit4.h"
+#include "win/Handle.h"
 #include "win/SystemError.h"
 
 namespace kestro::test {
@@ -21,13 +32,13 @@ class MainWindowTest : public testing::Test {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     ui::SetErrorBoxSink([this](HWND, const std::wstring& text) { errors.push_back(text); });
-    form.connections().SetCountryDatabase([this] { return database; });
+    form.connections().view().SetCountryDatabase([this] { return database; });
     form.Create();
     // The tests refresh by command; the refresh timer would add refreshes of its own.
     form.command(ui::kCmdAutoRefresh).checked = false;
     form.ActionListUpdate();
     chooser.Create(form.hwnd());
-    form.SetColumnChooser(&chooser);
+    form.listCommands().SetColumnChooser(&chooser);
     pump.SetAccelerators(form.hwnd(), form.accelerators());
     ShowWindow(form.hwnd(), SW_SHOWNORMAL);
     pump.RunPending();
@@ -71,7 +82,7 @@ class MainWindowTest : public testing::Test {
 
   ScriptedIpHelper ip;
   FakeProcesses processes;
-  std::shared_ptr<ScriptedNames> names = std::make_shared<ScriptedNames>();
+  std::shared_ptr<ScriptedNameService> names = std::make_shared<ScriptedNameService>(L"thishost");
   ui::MessagePump pump;
   TMainForm form{{ip, processes, names}, pump};
   ui::TForm4 chooser{form.list()};
@@ -83,9 +94,9 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   wchar_t caption[64] = {};
   GetWindowTextW(form.hwnd(), caption, 64);
   EXPECT_STREQ(caption, L"Kestro");
-  EXPECT_FALSE(form.TimerEnabled());  // switched off by the fixture
-  EXPECT_EQ(form.Interval(), 1000u);
-  EXPECT_EQ(SendMessageW(form.statusBar(), SB_GETPARTS, 0, 0), 4);
+  EXPECT_FALSE(form.viewActions().TimerEnabled());  // switched off by the fixture
+  EXPECT_EQ(form.viewActions().Interval(), 1000u);
+  EXPECT_EQ(SendMessageW(form.statusBar().hwnd(), SB_GETPARTS, 0, 0), 4);
 
   ACCEL table[64];
   const int count = CopyAcceleratorTableW(form.accelerators(), table, 64);
@@ -106,10 +117,10 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   // Ctrl+R starts and stops the timer at the next idle update of the commands.
   Execute(ui::kCmdAutoRefresh);
   form.ActionListUpdate();
-  EXPECT_TRUE(form.TimerEnabled());
+  EXPECT_TRUE(form.viewActions().TimerEnabled());
   Execute(ui::kCmdAutoRefresh);
   form.ActionListUpdate();
-  EXPECT_FALSE(form.TimerEnabled());
+  EXPECT_FALSE(form.viewActions().TimerEnabled());
 }
 
 TEST_F(MainWindowTest, RefreshShowsTheConnectionViewInTheListAndReadyInTheStatusBar) {
@@ -313,28 +324,66 @@ TEST_F(MainWindowTest, GridLinesFollowTheirMenuCheck) {
 namespace kestro::test {
 namespace {
 
-// The real platform: the window lists what this machine's TCP table holds.
-TEST(MainWindowOnThisMachine, ListsTheMachinesConnections) {
+// The real platform: the window lists a connection this test holds open on
+// the loopback address, both of its ends.
+void CloseSocket(SOCKET socket) { closesocket(socket); }
+SOCKET InvalidSocket() { return INVALID_SOCKET; }
+using UniqueSocket = UniqueHandle<SOCKET, CloseSocket, InvalidSocket>;
+
+unsigned PortOf(SOCKET socket) {
+  sockaddr_in address{};
+  int length = sizeof address;
+  getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+  return ntohs(address.sin_port);
+}
+
+TEST(MainWindowOnThisMachine, ListsAConnectionHeldOpenOnLoopback) {
+  WSADATA winsock;
+  ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &winsock), 0);
+  UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener.get(), 1), 0);
+  address.sin_port = htons(static_cast<u_short>(PortOf(listener.get())));
+  UniqueSocket client(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  ASSERT_EQ(connect(client.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  UniqueSocket server(accept(listener.get(), nullptr, nullptr));
+  ASSERT_TRUE(server);
+  const std::wstring serverEnd = L"127.0.0.1 :" + std::to_wstring(PortOf(server.get()));
+  const std::wstring clientEnd = L"127.0.0.1 :" + std::to_wstring(PortOf(client.get()));
+
   std::vector<std::wstring> errors;
   ui::SetErrorBoxSink([&](HWND, const std::wstring& text) { errors.push_back(text); });
-  SystemIpHelper ip;
-  SystemProcessDetails processes;
-  ui::MessagePump pump;
-  ui::TMainForm form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
-  form.Create();
-  EXPECT_TRUE(form.TimerEnabled());  // automatic refresh is on by default
-  SendMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
-  TableReader tables(ip);
-  TableBuffer table = tables.TcpTable(AF_INET);
-  size_t shown = 0;
-  if (auto* rows = table.As<MIB_TCPTABLE_OWNER_PID>())
-    for (DWORD i = 0; i < rows->dwNumEntries; ++i)
-      shown += rows->table[i].dwState != kTcpListen && rows->table[i].dwState != kTcpClosed;
-  std::printf("table rows shown: %u, list items: %d\n", static_cast<unsigned>(shown),
-              ListView_GetItemCount(form.listView().hwnd()));
-  EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
-  EXPECT_GE(static_cast<size_t>(ListView_GetItemCount(form.listView().hwnd())), shown);
+  {
+    SystemIpHelper ip;
+    SystemProcessDetails processes;
+    ui::MessagePump pump;
+    ui::TMainForm form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
+    form.Create();
+    EXPECT_TRUE(form.viewActions().TimerEnabled());  // automatic refresh is on by default
+    SendMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
+    EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
+    // Each end of the connection is a row: local and remote address, state, protocol.
+    HWND list = form.listView().hwnd();
+    auto text = [&](int item, int column) {
+      wchar_t cell[512] = {};
+      ListView_GetItemText(list, item, column, cell, 512);
+      return std::wstring(cell);
+    };
+    for (const auto& [local, remote] : {std::pair{clientEnd, serverEnd}, {serverEnd, clientEnd}}) {
+      SCOPED_TRACE(testing::Message() << "local end " << testing::PrintToString(local));
+      int found = -1;
+      for (int item = 0; item < ListView_GetItemCount(list); ++item)
+        if (text(item, 1) == local && text(item, 2) == remote) found = item;
+      ASSERT_GE(found, 0);
+      EXPECT_EQ(text(found, 3), TcpStateNames(kTcpEstablished));
+      EXPECT_EQ(text(found, 4), L"TCPv4");
+    }
+  }
   ui::SetErrorBoxSink(nullptr);
+  WSACleanup();
 }
 
 }  // namespace

@@ -13,7 +13,11 @@
 #include <sstream>
 #include <thread>
 
-#include "ConnectionsFixture.h"
+#include <gtest/gtest.h>
+
+#include "support/FakeProcesses.h"
+#include "support/ScriptedIpHelper.h"
+#include "support/ScriptedNameService.h"
 #include "ui/NsMain.h"
 #include "win/SystemError.h"
 #include "win/Text.h"
@@ -88,11 +92,7 @@ class ViewWindowTest : public testing::Test {
     ListView_GetItemText(ListView(), item, column, text, 512);
     return text;
   }
-  std::wstring Panel(WPARAM panel) const {
-    wchar_t text[256] = {};
-    SendMessageW(form.statusBar(), SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text));
-    return text;
-  }
+  std::wstring Panel(WPARAM panel) const { return form.statusBar().Text(static_cast<int>(panel)); }
   std::wstring Caption() const {
     wchar_t text[512] = {};
     GetWindowTextW(form.hwnd(), text, 512);
@@ -102,7 +102,7 @@ class ViewWindowTest : public testing::Test {
   ScriptedIpHelper ip;
   FakeProcesses processes;
   ui::MessagePump pump;
-  TMainForm form{{ip, processes, std::make_shared<ScriptedNames>()}, pump};
+  TMainForm form{{ip, processes, std::make_shared<ScriptedNameService>()}, pump};
   std::vector<std::wstring> errors;
   std::function<void()> whileBoxOpen;
   std::wstring report;  // without extension
@@ -175,7 +175,7 @@ TEST_F(ViewWindowTest, ContextMenuChoosesTheInterface) {
 
   ShowView(kViewInterface);
   EXPECT_EQ(ItemText(0, 1), L"5,100");
-  ui::UniqueMenu menu = form.viewActions().BuildPopup();
+  UniqueMenu menu = form.viewActions().BuildPopup();
   ASSERT_TRUE(menu);
   ASSERT_EQ(GetMenuItemCount(menu.get()), 4);  // 所有, separator, two interfaces
   auto item = [&](int position, std::wstring* caption) {

@@ -1,18 +1,29 @@
 #include "geo/Flags.h"
 
-#include "res/FlagsRes.h"
+#include <array>
 
 namespace kestro {
 
-UniqueImageList SinFlags(HINSTANCE module) {
-  auto* strip = static_cast<HBITMAP>(
-      LoadImageW(module, MAKEINTRESOURCEW(IDB_FLAGS), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  if (strip == nullptr) return {};
-  UniqueImageList list(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, kFlagCount, 0));
-  // The strip's magenta background becomes the mask.
-  if (list) ImageList_AddMasked(list.get(), strip, RGB(255, 0, 255));
-  DeleteObject(strip);
-  return list;
+namespace {
+
+// Flag pictures 0 to 238 of SinFlags, in picture order. "England", "fam",
+// "scotland", "wales" and "cs" are pictures that no database code selects.
+constexpr std::array<const wchar_t*, 239> kFlagKeys = {
+#include "geo/FlagKeys.inc"
+};
+
+}  // namespace
+
+int CountryFlagIndex(const std::wstring& code) {
+  std::wstring key = code;
+  for (wchar_t& c : key)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  for (size_t i = 0; i < kFlagKeys.size(); ++i)
+    if (key == kFlagKeys[i]) return static_cast<int>(i);
+  if (key == L"localhost") return kFlagLocalHost;
+  if (key == L"eu") return kFlagEurope;
+  if (key == L"rs") return kFlagSerbia;
+  return kFlagUnknown;
 }
 
 }  // namespace kestro

@@ -1,12 +1,8 @@
 #pragma once
-// SinFlags: the 16 x 16 image list of country flags and markers that rows draw
-// their flags from, built from the flag strip resource of the program.
+// The pictures of SinFlags, the flag image list (built by the windows from the
+// flag strip resource), and which picture a country code shows.
 
-#include <windows.h>
-#include <commctrl.h>
-
-#include <memory>
-#include <type_traits>
+#include <string>
 
 namespace kestro {
 
@@ -17,14 +13,8 @@ inline constexpr int kFlagEurope = 241;     // European Union
 inline constexpr int kFlagComputer = 242;   // a computer; no code selects it
 inline constexpr int kFlagSerbia = 243;
 
-struct ImageListDeleter {
-  void operator()(HIMAGELIST list) const noexcept { ImageList_Destroy(list); }
-};
-using UniqueImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter>;
-
-// Builds SinFlags from the strip resource IDB_FLAGS (res/FlagsRes.h) of
-// `module` (viewer/res/Flags.rc linked into it). Empty when the resource is
-// missing.
-UniqueImageList SinFlags(HINSTANCE module);
+// Picture of SinFlags for a country code (letter case ignored); "LocalHost"
+// gives the green square, an unknown code the question mark.
+int CountryFlagIndex(const std::wstring& code);
 
 }  // namespace kestro

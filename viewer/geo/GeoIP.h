@@ -10,8 +10,6 @@ namespace kestro {
 
 inline constexpr int kCountryCount = 253;
 
-// SHGetFolderPath of a CSIDL (current path); empty when the call fails.
-std::wstring GetSpecialFolder(int csidl);
 // Program Files\Kestro\lib_info.dll, computed anew at every call.
 std::wstring CountryDatabasePath();
 
@@ -30,9 +28,5 @@ std::wstring GetCountryName(const std::wstring& remoteCell,
 // IDs 10 and 75 to "CW" and "SX"; the viewer keeps "AN" and "FX").
 const std::array<const wchar_t*, kCountryCount>& CountryNames();
 const std::array<const wchar_t*, kCountryCount>& CountryCodes();
-
-// Picture of SinFlags for a country code (letter case ignored); "LocalHost"
-// gives the green square, an unknown code the question mark.
-int CountryFlagIndex(const std::wstring& code);
 
 }  // namespace kestro

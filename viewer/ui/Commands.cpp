@@ -1,5 +1,7 @@
 #include "ui/Commands.h"
 
+#include <vector>
+
 namespace kestro::ui {
 
 Command& CommandTable::Add(Command command) {
@@ -13,10 +15,8 @@ Command* CommandTable::Find(UINT id) {
   return nullptr;
 }
 
-Command* CommandTable::FindByName(const std::wstring& name) {
-  for (Command& command : entries_)
-    if (command.name == name) return &command;
-  return nullptr;
+const Command* CommandTable::Find(UINT id) const {
+  return const_cast<CommandTable*>(this)->Find(id);
 }
 
 bool CommandTable::Execute(UINT id) {
@@ -26,14 +26,21 @@ bool CommandTable::Execute(UINT id) {
   return true;
 }
 
-HACCEL CommandTable::CreateAccelerators() const {
+bool CommandTable::Toggle(UINT id) {
+  Command& command = *Find(id);
+  command.checked = !command.checked;
+  return command.checked;
+}
+
+UniqueAccelerators CommandTable::CreateAccelerators() const {
   std::vector<ACCEL> accelerators;
   for (const Command& command : entries_) {
     if (command.shortcut.key == 0) continue;
     accelerators.push_back({static_cast<BYTE>(FVIRTKEY | command.shortcut.modifiers),
                             command.shortcut.key, static_cast<WORD>(command.id)});
   }
-  return CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()));
+  return UniqueAccelerators(
+      CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size())));
 }
 
 std::wstring CommandTable::ShortcutText(const Shortcut& shortcut) {

@@ -23,7 +23,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     mainForm.SetQuitOnDestroy(true);
     ui::TForm4 columnChooser(mainForm.list());
     columnChooser.Create(mainForm.hwnd());
-    mainForm.SetColumnChooser(&columnChooser);
+    mainForm.listCommands().SetColumnChooser(&columnChooser);
     pump.SetAccelerators(mainForm.hwnd(), mainForm.accelerators());
     pump.onIdle = [&] { mainForm.ActionListUpdate(); };
     ShowWindow(mainForm.hwnd(), showCommand);

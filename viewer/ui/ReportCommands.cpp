@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "ui/NsMain.h"
-
 namespace kestro::ui {
 
 namespace {
@@ -22,25 +20,24 @@ std::wstring TextFilter() {
   return parts + L'\0';
 }
 
-// Panel 1 of the status bar: the established connections, for the stamp.
-std::wstring StatusPanelText(HWND statusBar, WPARAM panel) {
-  std::wstring text(LOWORD(SendMessageW(statusBar, SB_GETTEXTLENGTHW, panel, 0)) + 1, L'\0');
-  SendMessageW(statusBar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(wcslen(text.c_str()));
-  return text;
-}
-
 }  // namespace
 
-ReportCommands::ReportCommands(TMainForm& form) : form_(form) {
-  form.commands().Add(
-      {kCmdSave, L"actSave", L"保存", L"保存", -1, {FCONTROL, 'S'}, [this] { actSaveExecute(); }});
-  form.commands().Add(
-      {kCmdSaveAs, L"actSaveAs", L"另存为", L"另存为", -1, {}, [this] { actSaveAsExecute(); }});
+ReportCommands::ReportCommands(const MainContext& context) : context_(context) {
+  context.commands.Add({.id = kCmdSave,
+                        .name = L"actSave",
+                        .caption = L"保存",
+                        .hint = L"保存",
+                        .shortcut = {FCONTROL, 'S'},
+                        .execute = [this] { actSaveExecute(); }});
+  context.commands.Add({.id = kCmdSaveAs,
+                        .name = L"actSaveAs",
+                        .caption = L"另存为",
+                        .hint = L"另存为",
+                        .execute = [this] { actSaveAsExecute(); }});
 }
 
 void ReportCommands::actSaveExecute() {
-  if (!form_.viewState().Ready) return;
+  if (!context_.state().Ready) return;
   if (settings_.LastFile.empty()) {
     actSaveAsExecute();
     return;
@@ -53,12 +50,12 @@ void ReportCommands::actSaveAsExecute() {
   if (!chosen) return;
   settings_.LastFile = ReportFileName(*chosen);
   Write(false);
-  SetWindowTextW(form_.hwnd(),
+  SetWindowTextW(context_.owner(),
                  (std::wstring(kApplicationTitle) + L" - " + settings_.LastFile).c_str());
 }
 
 void ReportCommands::AutoSave() {
-  if (settings_.AutoSave && !settings_.LastFile.empty()) form_.commands().Execute(kCmdSave);
+  if (settings_.AutoSave && !settings_.LastFile.empty()) context_.commands.Execute(kCmdSave);
 }
 
 std::optional<std::wstring> ReportCommands::ChooseFile() {
@@ -67,7 +64,7 @@ std::optional<std::wstring> ReportCommands::ChooseFile() {
   wcsncpy(path, settings_.LastFile.empty() ? L"*.txt" : settings_.LastFile.c_str(), MAX_PATH - 1);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = form_.hwnd();
+  dialog.hwndOwner = context_.owner();
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path;
@@ -79,8 +76,8 @@ std::optional<std::wstring> ReportCommands::ChooseFile() {
 
 void ReportCommands::Write(bool append) {
   WriteReport(settings_.LastFile, append,
-              {form_.list(), form_.viewState().CurrentView, StatusPanelText(form_.statusBar(), 1)},
-              clock_);
+              // Panel 1 of the status bar: the established connections, for the stamp.
+              {context_.list, context_.state().CurrentView, context_.statusBar.Text(1)}, clock_);
 }
 
 }  // namespace kestro::ui

@@ -6,15 +6,16 @@
 #include <string>
 
 #include "report/Report.h"
+#include "ui/MainContext.h"
 
 namespace kestro::ui {
 
-class TMainForm;
-
 class ReportCommands {
  public:
-  // Adds actSave and actSaveAs to the form's commands.
-  explicit ReportCommands(TMainForm& form);
+  // Adds actSave and actSaveAs to the commands.
+  explicit ReportCommands(const MainContext& context);
+  ReportCommands(const ReportCommands&) = delete;
+  ReportCommands& operator=(const ReportCommands&) = delete;
 
   ReportSettings& settings() { return settings_; }
 
@@ -32,7 +33,7 @@ class ReportCommands {
   std::optional<std::wstring> ChooseFile();
   void Write(bool append);
 
-  TMainForm& form_;
+  MainContext context_;
   ReportSettings settings_;
   SystemReportClock clock_;
 };

@@ -4,12 +4,12 @@
 
 #include <windows.h>
 
-#include "ui/Window.h"
+#include "ui/Dialog.h"
 #include "views/ListModel.h"
 
 namespace kestro::ui {
 
-class TForm4 final : public Window {
+class TForm4 final : public Dialog {
  public:
   explicit TForm4(ListModel& list) : list_(list) {}
 
@@ -19,17 +19,19 @@ class TForm4 final : public Window {
   void ShowChooser();
 
   static constexpr int kBoxCount = 12;  // eleven columns and the fixed "进程内存"
-  HWND Box(int index) const { return boxes_[index]; }
-  HWND OkButton() const { return ok_; }
+  HWND Box(int index) const;
+  HWND OkButton() const { return Item(IDOK); }
   // A box was clicked: its column's width follows its check.
   void BoxClick(int index);
 
  private:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  bool OnInit() override;
+  bool OnCommand(WORD code, WORD id, HWND control) override;
+  // BitBtn1Click and the close box: closing hides it and keeps the boxes.
+  void OnOK() override { ShowWindow(hwnd(), SW_HIDE); }
+  void OnCancel() override { ShowWindow(hwnd(), SW_HIDE); }
 
   ListModel& list_;
-  HWND boxes_[kBoxCount] = {};
-  HWND ok_ = nullptr;
 };
 
 }  // namespace kestro::ui

@@ -1,18 +1,31 @@
 #include "ui/ViewActions.h"
 
-#include <commctrl.h>
-
 #include <exception>
 
-#include "ui/NsMain.h"
+#include "ui/CommandBars.h"
 #include "views/AddressViews.h"
 #include "views/InterfaceViews.h"
 #include "views/StatisticsViews.h"
 
 namespace kestro::ui {
 
-ViewActions::ViewActions(TMainForm& form) : form_(form) {
-  ViewSwitch& views = form.viewSwitch();
+namespace {
+
+struct ViewCommand {
+  const wchar_t* name;
+  const wchar_t* caption;
+};
+constexpr ViewCommand kViewCommands[kViewCount] = {
+    {L"actNIC", L"网卡表"},   {L"actARP", L"ARP表"},          {L"actIPAddress", L"IP地址表"},
+    {L"actRoute", L"路由表"}, {L"actConnections", L"连接表"}, {L"actInterface", L"接口统计数据"},
+    {L"actIP", L"IP统计"},    {L"actICMP", L"ICMP统计"},      {L"actTCP", L"TCP统计"},
+    {L"actUDP", L"UDP统计"},
+};
+
+}  // namespace
+
+ViewActions::ViewActions(const MainContext& context) : context_(context) {
+  ViewSwitch& views = context.views;
   views.Register(kViewNic, UpdateNicView);
   views.Register(kViewArp, UpdateArpView);
   views.Register(kViewIpAddress, UpdateAddressView);
@@ -22,34 +35,92 @@ ViewActions::ViewActions(TMainForm& form) : form_(form) {
   views.Register(kViewIcmp, UpdateIcmpStatsView);
   views.Register(kViewTcp, UpdateTcpStatsView);
   views.Register(kViewUdp, UpdateUdpStatsView);
-  form.commands().Add({kCmdStatistics, L"btnStatistics", L"统计", L"统计", -1, {}, [this] {
-                         btnStatisticsClick();
-                       }});
+  AddCommands();
 }
 
-void ViewActions::Start() { SetTimer(form_.hwnd(), kTimer5, kTimer5Interval, nullptr); }
+void ViewActions::AddCommands() {
+  CommandTable& commands = context_.commands;
+  commands.Add({.id = kCmdRefresh,
+                .name = L"actRefresh",
+                .caption = L"刷新",
+                .hint = L"刷新",
+                .shortcut = {0, VK_F5},
+                .execute = [this] { actRefreshExecute(); }});
+  commands.Add({.id = kCmdAutoRefresh,
+                .name = L"actAutoRefresh",
+                .caption = L"自动刷新",
+                .hint = L"自动刷新",
+                .shortcut = {FCONTROL, 'R'},
+                .execute = [this] { actAutoRefreshExecute(); },
+                .checked = true});
+  commands.Add({.id = kCmdStatistics,
+                .name = L"btnStatistics",
+                .caption = L"统计",
+                .hint = L"统计",
+                .execute = [this] { btnStatisticsClick(); }});
+  for (uint8_t tag = 0; tag < kViewCount; ++tag) {
+    commands.Add({.id = ViewCommandId(tag),
+                  .name = kViewCommands[tag].name,
+                  .caption = kViewCommands[tag].caption,
+                  .hint = kViewCommands[tag].caption,
+                  .shortcut = {FALT, static_cast<WORD>('0' + tag)},
+                  .execute = [this, tag] { ActionExecute(tag); },
+                  .checked = tag == kViewConnections,
+                  .groupIndex = 1,
+                  .tag = tag});
+  }
+}
+
+void ViewActions::Start() { SetTimer(context_.owner(), kTimer5, kTimer5Interval, nullptr); }
+
+void ViewActions::ActionExecute(uint8_t tag) {
+  // The control shows the whole outcome, also of an update that failed half-way.
+  struct SyncAtEnd {
+    ListViewControl& list;
+    ~SyncAtEnd() { list.Sync(); }
+  } syncAtEnd{context_.listView};
+  context_.views.ActionExecute(tag);
+}
+
+void ViewActions::actRefreshExecute() {
+  Command* current = nullptr;
+  for (Command& entry : context_.commands.entries())
+    if (entry.groupIndex == 1 && entry.tag == context_.state().CurrentView) current = &entry;
+  if (current) current->execute();
+}
+
+void ViewActions::actAutoRefreshExecute() { context_.commands.Toggle(kCmdAutoRefresh); }
 
 void ViewActions::btnStatisticsClick() {
-  form_.ActionExecute(static_cast<uint8_t>((form_.viewState().CurrentView + 1) % kViewCount));
+  ActionExecute(static_cast<uint8_t>((context_.state().CurrentView + 1) % kViewCount));
+}
+
+void ViewActions::SetInterval(UINT milliseconds) {
+  interval_ = milliseconds;
+  if (timerEnabled_) SetTimer(context_.owner(), kRefreshTimer, interval_, nullptr);
+}
+
+void ViewActions::TimerTimer(const std::function<void()>& followUp) {
+  // While an error box is open, timed refreshes wait instead of stacking boxes.
+  if (TimersWait()) return;
+  RunShowingErrors([&] {
+    actRefreshExecute();
+    followUp();
+  });
 }
 
 UniqueMenu ViewActions::BuildPopup() {
   popupInterfaces_.clear();
-  if (form_.viewState().CurrentView != kViewInterface) return {nullptr, DestroyMenu};
+  if (context_.state().CurrentView != kViewInterface) return {};
   std::vector<InterfaceChoice> choices =
-      InterfaceChoices(form_.viewSwitch().context().tables, form_.viewState().SelectedInterface);
-  if (choices.empty()) return {nullptr, DestroyMenu};
-  UniqueMenu menu(CreatePopupMenu(), DestroyMenu);
+      InterfaceChoices(context_.tables(), context_.state().SelectedInterface);
+  if (choices.empty()) return {};
+  UniqueMenu menu(CreatePopupMenu());
   for (size_t i = 0; i < choices.size(); ++i) {
-    MENUITEMINFOW item{sizeof item};
-    item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-    item.fType = MFT_STRING | MFT_RADIOCHECK;
-    item.fState = choices[i].checked ? MFS_CHECKED : MFS_UNCHECKED;
-    item.wID = kInterfaceItemFirst + static_cast<UINT>(i);
-    item.dwTypeData = choices[i].caption.data();
-    InsertMenuItemW(menu.get(), GetMenuItemCount(menu.get()), TRUE, &item);
+    AppendMenuItem(menu.get(), kInterfaceItemFirst + static_cast<UINT>(i), choices[i].caption,
+                   choices[i].checked, true);
     popupInterfaces_.push_back(choices[i].interfaceIndex);
-    if (i == 0) AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    if (i == 0) AppendMenuSeparator(menu.get());
   }
   return menu;
 }
@@ -58,35 +129,44 @@ bool ViewActions::ListViewPopupPopup(POINT screen) {
   UniqueMenu menu = BuildPopup();
   if (!menu) return false;
   // Without this the menu stays open when the user clicks elsewhere.
-  SetForegroundWindow(form_.hwnd());
+  SetForegroundWindow(context_.owner());
   const UINT chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
-                                     screen.y, 0, form_.hwnd(), nullptr);
+                                     screen.y, 0, context_.owner(), nullptr);
   if (chosen >= kInterfaceItemFirst && chosen - kInterfaceItemFirst < popupInterfaces_.size())
     InterfaceChosen(popupInterfaces_[chosen - kInterfaceItemFirst]);
   return true;
 }
 
 void ViewActions::InterfaceChosen(int32_t interfaceIndex) {
-  form_.viewState().SelectedInterface = interfaceIndex;
-  if (!form_.command(kCmdAutoRefresh).checked) form_.actRefreshExecute();
+  context_.state().SelectedInterface = interfaceIndex;
+  if (!context_.command(kCmdAutoRefresh).checked) actRefreshExecute();
 }
 
 void ViewActions::Timer5Timer() {
   // A view update lets messages run; the ticker waits for its end rather than
   // touching a list that is being built, and for an open error box.
-  if (!form_.viewState().Ready || TimersWait()) return;
+  if (!context_.state().Ready || TimersWait()) return;
   RunShowingErrors([this] {
-    HWND statusBar = form_.statusBar();
-    TickTcpStatistics(
-        form_.viewSwitch().context().tables, form_.list(),
-        [statusBar](const TcpStatusTexts& texts) {
-          const std::wstring* panels[] = {&texts.established, &texts.attemptFails, &texts.segments};
-          for (WPARAM panel = 1; panel <= 3; ++panel)
-            SendMessageW(statusBar, SB_SETTEXTW, panel,
-                         reinterpret_cast<LPARAM>(panels[panel - 1]->c_str()));
-        });
-    form_.listView().Sync();
+    TickTcpStatistics(context_.tables(), context_.list, [this](const TcpStatusTexts& texts) {
+      context_.statusBar.SetText(1, texts.established);
+      context_.statusBar.SetText(2, texts.attemptFails);
+      context_.statusBar.SetText(3, texts.segments);
+    });
+    context_.listView.Sync();
   });
+}
+
+void ViewActions::UpdateCommands() {
+  for (Command& item : context_.commands.entries())
+    if (item.groupIndex == 1) item.checked = item.tag == context_.state().CurrentView;
+  const bool wanted = context_.command(kCmdAutoRefresh).checked;
+  if (wanted != timerEnabled_ && context_.owner()) {
+    if (wanted)
+      SetTimer(context_.owner(), kRefreshTimer, interval_, nullptr);
+    else
+      KillTimer(context_.owner(), kRefreshTimer);
+    timerEnabled_ = wanted;
+  }
 }
 
 void ViewActions::RunShowingErrors(const std::function<void()>& action) {
@@ -98,7 +178,7 @@ void ViewActions::RunShowingErrors(const std::function<void()>& action) {
   }
   if (!error) return;
   ++openErrorBoxes_;
-  RunGuarded(form_.hwnd(), [&] { std::rethrow_exception(error); });
+  RunGuarded(context_.owner(), [&] { std::rethrow_exception(error); });
   --openErrorBoxes_;
 }
 

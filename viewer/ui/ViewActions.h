@@ -1,38 +1,51 @@
 #pragma once
-// The window side of the nine table and statistics views: their update
-// operations in the view switch, the next-view button, the interface choice
+// Switching views and the refresh cycle: the ten view commands and the update
+// operations of the nine table and statistics views, refresh and automatic
+// refresh with the refresh timer, the next-view button, the interface choice
 // of the list's context menu, the TCP ticker (Timer5) and the error boxes of
-// refreshes and ticks.
+// commands, refreshes and ticks.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <type_traits>
 #include <vector>
+
+#include "ui/MainContext.h"
+#include "win/Handle.h"
 
 namespace kestro::ui {
 
-class TMainForm;
-
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, decltype(&DestroyMenu)>;
-
 class ViewActions {
  public:
-  // Registers the nine update operations with the form's view switch.
-  explicit ViewActions(TMainForm& form);
+  // Registers the nine update operations with the view switch and adds the
+  // view, refresh and statistics commands.
+  explicit ViewActions(const MainContext& context);
   ViewActions(const ViewActions&) = delete;
   ViewActions& operator=(const ViewActions&) = delete;
 
   // Starts the TCP ticker; called once the window exists.
   void Start();
+  static constexpr UINT_PTR kRefreshTimer = 1;  // Timer
   static constexpr UINT_PTR kTimer5 = 5;
   static constexpr UINT kTimer5Interval = 1000;
 
+  // ActionExecute of a view command: the view switch shows view `tag`.
+  void ActionExecute(uint8_t tag);
+  // The view command of the current view; the last one when several match.
+  void actRefreshExecute();
+  void actAutoRefreshExecute();
   // The hidden "统计" tool-bar button: the next view, after the UDP
   // statistics the adapter table again.
   void btnStatisticsClick();
+
+  // The refresh timer's interval; the timer runs while automatic refresh is checked.
+  UINT Interval() const { return interval_; }
+  void SetInterval(UINT milliseconds);
+  bool TimerEnabled() const { return timerEnabled_; }
+  // One tick of the refresh timer: a refresh, then `followUp` (the automatic
+  // save); skipped while an error box is open.
+  void TimerTimer(const std::function<void()>& followUp);
 
   // The list's context menu, rebuilt at every opening. In the interface
   // statistics view it chooses whose counters are shown; every other view
@@ -52,6 +65,10 @@ class ViewActions {
   // shown in the error box.
   void Timer5Timer();
 
+  // The idle-time update: the view commands' checks, and the refresh timer
+  // started or stopped as automatic refresh is checked.
+  void UpdateCommands();
+
   // Runs a refresh, a tick or a command; an error ends it and is shown in the
   // standard error box. While such a box is open, timer-driven work waits
   // (see TimersWait), so that a lasting error does not stack boxes.
@@ -59,7 +76,11 @@ class ViewActions {
   bool TimersWait() const { return openErrorBoxes_ > 0; }
 
  private:
-  TMainForm& form_;
+  void AddCommands();
+
+  MainContext context_;
+  UINT interval_ = 1000;
+  bool timerEnabled_ = false;
   int openErrorBoxes_ = 0;
   std::vector<int32_t> popupInterfaces_;  // what each item of the open menu stands for
 };

@@ -86,6 +86,9 @@ void RunGuarded(HWND owner, const std::function<void()>& action) {
     ShowErrorBox(owner, e.message());
   } catch (const std::exception& e) {
     ShowErrorBox(owner, FromUtf8(e.what()));
+  } catch (...) {
+    // Whatever else is thrown would end the program on its way through user32.
+    ShowErrorBox(owner, kUnknownErrorText);
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Base of the program's windows: the window procedure finds its object through
 // a pointer stored at WM_NCCREATE and forwards to HandleMessage. No exception
-// leaves a window procedure: an error ends the message with the standard error box.
+// leaves a window procedure: an error ends the message with the standard error
+// box. Dialog boxes have their own base beside this one (ui/Dialog.h).
 
 #include <windows.h>
 
@@ -38,7 +39,9 @@ std::wstring ErrorBoxText(std::wstring text);
 void ShowErrorBox(HWND owner, const std::wstring& text);
 // Where the error box goes instead of a message box (window tests); null restores the box.
 void SetErrorBoxSink(std::function<void(HWND owner, const std::wstring& text)> sink);
-// Runs `action`; an error it raises ends it and is shown in the standard error box.
+// The box's text for a thrown object that carries no message.
+inline constexpr wchar_t kUnknownErrorText[] = L"未知错误";
+// Runs `action`; whatever it throws ends it and is shown in the standard error box.
 void RunGuarded(HWND owner, const std::function<void()>& action);
 
 }  // namespace kestro::ui

@@ -1,19 +1,19 @@
 #include "views/ConnectionsView.h"
 
-#include <array>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "geo/Flags.h"
 #include "geo/GeoIP.h"
 #include "net/EndpointText.h"
 #include "net/NetUtils.h"
 #include "net/TableReader.h"
 #include "process/ProcessInfo.h"
+#include "views/ConnectionIndex.h"
 
 namespace kestro {
 
@@ -44,43 +44,6 @@ DWORD TConnectionData::State() const {
 
 namespace {
 
-struct ColumnSpec {
-  const wchar_t* caption;
-  int width;
-};
-constexpr ColumnSpec kColumns[] = {
-    {L"进程", 120},     {L"本地地址", 150}, {L"远程地址", 150}, {L"状态", 87},
-    {L"协议", 70},      {L"国家", 113},     {L"进程路径", 320}, {L"产品名称", 200},
-    {L"公司名称", 200}, {L"文件说明", 200}, {L"文件版本", 70},  {L"", 0},
-};
-
-// The identity of a row across refreshes: kind, local address and port and,
-// for TCP, remote address and port. Scope IDs and the owner are not part of it.
-// Built by MakeKey only, which zeroes the padding that hashing and comparing read.
-struct ConnectionKey {
-  uint8_t kind;
-  uint8_t local[16];
-  uint8_t remote[16];
-  DWORD localPort;
-  DWORD remotePort;
-
-  bool operator==(const ConnectionKey& other) const {
-    return std::memcmp(this, &other, sizeof *this) == 0;
-  }
-};
-
-struct ConnectionKeyHash {
-  size_t operator()(const ConnectionKey& key) const {
-    // FNV-1a over 32-bit words; the padding is zeroed by MakeKey.
-    uint32_t words[sizeof key / 4];
-    std::memcpy(words, &key, sizeof words);
-    uint32_t hash = 2166136261u;
-    for (uint32_t word : words) hash = (hash ^ word) * 16777619u;
-    return hash ^ (hash >> 15);
-  }
-};
-static_assert(sizeof(ConnectionKey) % 4 == 0);
-
 // One table row as the view reads it, whatever its kind.
 struct EndpointRow {
   ConnectionKind kind;
@@ -92,18 +55,6 @@ struct EndpointRow {
   TEndpointText remote;  // TCP only
   ConnectionKey key;
 };
-
-ConnectionKey MakeKey(ConnectionKind kind, const void* local, size_t addressSize, DWORD localPort,
-                      const void* remote, DWORD remotePort) {
-  ConnectionKey key;
-  std::memset(&key, 0, sizeof key);
-  key.kind = static_cast<uint8_t>(kind);
-  std::memcpy(key.local, local, addressSize);
-  if (remote) std::memcpy(key.remote, remote, addressSize);
-  key.localPort = localPort;
-  key.remotePort = remotePort;
-  return key;
-}
 
 TEndpointText Text(int family, DWORD port, const void* address, DWORD scope, bool local) {
   TEndpointText text;
@@ -123,8 +74,7 @@ EndpointRow Describe(const MIB_TCPROW_OWNER_PID& r) {
           r.dwState,
           Text(AF_INET, r.dwLocalPort, &r.dwLocalAddr, 0, true),
           Text(AF_INET, r.dwRemotePort, &r.dwRemoteAddr, 0, false),
-          MakeKey(ConnectionKind::kTcp4, &r.dwLocalAddr, 4, r.dwLocalPort, &r.dwRemoteAddr,
-                  r.dwRemotePort)};
+          KeyOf(r)};
 }
 EndpointRow Describe(const MIB_TCP6ROW_OWNER_PID& r) {
   return {ConnectionKind::kTcp6,
@@ -134,8 +84,7 @@ EndpointRow Describe(const MIB_TCP6ROW_OWNER_PID& r) {
           r.dwState,
           Text(AF_INET6, r.dwLocalPort, r.ucLocalAddr, r.dwLocalScopeId, true),
           Text(AF_INET6, r.dwRemotePort, r.ucRemoteAddr, r.dwRemoteScopeId, false),
-          MakeKey(ConnectionKind::kTcp6, r.ucLocalAddr, 16, r.dwLocalPort, r.ucRemoteAddr,
-                  r.dwRemotePort)};
+          KeyOf(r)};
 }
 EndpointRow Describe(const MIB_UDPROW_OWNER_PID& r) {
   return {ConnectionKind::kUdp4,
@@ -145,7 +94,7 @@ EndpointRow Describe(const MIB_UDPROW_OWNER_PID& r) {
           0,
           Text(AF_INET, r.dwLocalPort, &r.dwLocalAddr, 0, true),
           {},
-          MakeKey(ConnectionKind::kUdp4, &r.dwLocalAddr, 4, r.dwLocalPort, nullptr, 0)};
+          KeyOf(r)};
 }
 EndpointRow Describe(const MIB_UDP6ROW_OWNER_PID& r) {
   return {ConnectionKind::kUdp6,
@@ -155,21 +104,7 @@ EndpointRow Describe(const MIB_UDP6ROW_OWNER_PID& r) {
           0,
           Text(AF_INET6, r.dwLocalPort, r.ucLocalAddr, r.dwLocalScopeId, true),
           {},
-          MakeKey(ConnectionKind::kUdp6, r.ucLocalAddr, 16, r.dwLocalPort, nullptr, 0)};
-}
-
-EndpointRow Describe(const TConnectionData& data) {
-  switch (data.kind) {
-    case ConnectionKind::kTcp4:
-      return Describe(data.endpoint.tcp4);
-    case ConnectionKind::kTcp6:
-      return Describe(data.endpoint.tcp6);
-    case ConnectionKind::kUdp4:
-      return Describe(data.endpoint.udp4);
-    case ConnectionKind::kUdp6:
-      break;
-  }
-  return Describe(data.endpoint.udp6);
+          KeyOf(r)};
 }
 
 // The rows of one fetched table, described one by one.
@@ -197,186 +132,6 @@ bool PurgedWhenHidden(const TConnectionData& data) {
 }
 
 }  // namespace
-
-// Where the rows of each key are, kept from one refresh to the next, so that a
-// refresh that changes little costs little. It holds row identities only: a
-// row deleted behind its back (a user command) is noticed when looked up.
-// A hash map laid out for the refresh, which looks up every table row: the
-// entries lie densely in the order they were added, which is the order the
-// next refresh reads the table in, and the slots that find them are small
-// (hash and position), so that tens of thousands of lookups stay in the cache.
-template <typename Value>
-class FlatKeyMap {
- public:
-  void Clear() {
-    slots_.assign(16, Slot());
-    entries_.clear();
-  }
-
-  Value* Find(const ConnectionKey& key) {
-    if (slots_.empty()) return nullptr;
-    const Slot& slot = slots_[Probe(key, Hash(key))];
-    return slot.used() ? &entries_[slot.entry - 1].value : nullptr;
-  }
-  Value& FindOrAdd(const ConnectionKey& key) {
-    if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
-    const uint32_t hash = Hash(key);
-    Slot& slot = slots_[Probe(key, hash)];
-    if (!slot.used()) {
-      entries_.push_back({key, Value()});
-      slot = {hash, static_cast<uint32_t>(entries_.size())};
-    }
-    return entries_[slot.entry - 1].value;
-  }
-  void Erase(const ConnectionKey& key) {
-    if (slots_.empty()) return;
-    size_t hole = Probe(key, Hash(key));
-    if (!slots_[hole].used()) return;
-    // The last entry moves into the erased one's place; its slot follows it.
-    const uint32_t erased = slots_[hole].entry;
-    if (erased != entries_.size()) {
-      const ConnectionKey& last = entries_.back().key;
-      slots_[Probe(last, Hash(last))].entry = erased;
-      entries_[erased - 1] = std::move(entries_.back());
-    }
-    entries_.pop_back();
-    // Moves later slots of the probe run back into the hole, so that every
-    // entry stays reachable from its home slot without tombstones.
-    const size_t mask = slots_.size() - 1;
-    for (size_t next = (hole + 1) & mask; slots_[next].used(); next = (next + 1) & mask) {
-      const size_t home = slots_[next].hash & mask;
-      const bool staysPut =
-          hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
-      if (staysPut) continue;
-      slots_[hole] = slots_[next];
-      hole = next;
-    }
-    slots_[hole] = Slot();
-  }
-
- private:
-  struct Slot {
-    uint32_t hash = 0;
-    uint32_t entry = 0;  // position in entries_ plus one; 0 when free
-    bool used() const { return entry != 0; }
-  };
-  struct Entry {
-    ConnectionKey key;
-    Value value;
-  };
-  static uint32_t Hash(const ConnectionKey& key) {
-    return static_cast<uint32_t>(ConnectionKeyHash()(key));
-  }
-  // The slot holding `key`, or the free slot where it would go.
-  size_t Probe(const ConnectionKey& key, uint32_t hash) const {
-    const size_t mask = slots_.size() - 1;
-    size_t slot = hash & mask;
-    while (slots_[slot].used() &&
-           !(slots_[slot].hash == hash && entries_[slots_[slot].entry - 1].key == key))
-      slot = (slot + 1) & mask;
-    return slot;
-  }
-  void Grow() {
-    slots_.assign(std::max<size_t>(16, slots_.size() * 2), Slot());
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = 0; i < entries_.size(); ++i) {
-      const uint32_t hash = Hash(entries_[i].key);
-      size_t slot = hash & mask;
-      while (slots_[slot].used()) slot = (slot + 1) & mask;
-      slots_[slot] = {hash, static_cast<uint32_t>(i + 1)};
-    }
-  }
-
-  std::vector<Slot> slots_;
-  std::vector<Entry> entries_;
-};
-
-class ConnectionsView::RowIndex {
- public:
-  // Indexes the rows of the list anew (an empty list after a view change).
-  void Rebuild(const ListModel& list) {
-    rows_.Clear();
-    counts_.fill(0);
-    for (size_t i = 0; i < list.RowCount(); ++i)
-      if (auto* data = list.Row(i).RecordAs<TConnectionData>())
-        Add(KeyOf(*data), {list.Row(i).id, data});
-    countedAt_ = list.DeletionCount();
-  }
-  // False once rows left the list other than through Remove.
-  bool Exact(const ListModel& list) const { return countedAt_ == list.DeletionCount(); }
-  // Deletions through Remove keep the index exact.
-  void Deleted(uint64_t deletionsBefore, const ListModel& list) {
-    if (countedAt_ == deletionsBefore) countedAt_ = list.DeletionCount();
-  }
-  size_t Count(ConnectionKind kind) const { return counts_[static_cast<size_t>(kind)]; }
-
-  // A row and its record, which lives as long as the row.
-  struct Entry {
-    RowId id = 0;
-    TConnectionData* data = nullptr;
-  };
-
-  void Add(const ConnectionKey& key, Entry entry) {
-    Rows& rows = rows_.FindOrAdd(key);
-    if (rows.first.id == 0)
-      rows.first = entry;
-    else
-      rows.more.push_back(entry);
-    ++counts_[key.kind];
-  }
-  void Remove(const ConnectionKey& key, RowId id) {
-    Rows* rows = rows_.Find(key);
-    if (!rows) return;
-    if (rows->first.id == id)
-      PromoteFirst(*rows);
-    else
-      rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(),
-                                      [&](const Entry& e) { return e.id == id; }),
-                       rows->more.end());
-    --counts_[key.kind];
-    if (rows->first.id == 0) rows_.Erase(key);
-  }
-  // The rows of `key` still in the list: visit(entry, position). The position
-  // is looked up only where it decides (several rows), or where a row may
-  // have been deleted behind the index's back, which is then forgotten.
-  template <typename Visit>
-  void ForEach(const ConnectionKey& key, const ListModel& list, Visit visit) {
-    Rows* rows = rows_.Find(key);
-    if (!rows) return;
-    if (rows->more.empty() && Exact(list)) return visit(rows->first, std::optional<size_t>());
-    auto gone = [&](const Entry& entry) {
-      std::optional<size_t> index = list.IndexOf(entry.id);
-      if (index) visit(entry, index);
-      return !index;
-    };
-    rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(), gone), rows->more.end());
-    if (gone(rows->first)) PromoteFirst(*rows);
-    if (rows->first.id == 0) rows_.Erase(key);
-  }
-
-  static ConnectionKey KeyOf(const TConnectionData& data);
-
- private:
-  struct Rows {
-    Entry first;
-    std::vector<Entry> more;  // rows with a key seen twice: rare
-  };
-  static void PromoteFirst(Rows& rows) {
-    rows.first = Entry();
-    if (!rows.more.empty()) {
-      rows.first = rows.more.back();
-      rows.more.pop_back();
-    }
-  }
-
-  FlatKeyMap<Rows> rows_;
-  std::array<size_t, 4> counts_{};   // rows per kind
-  uint64_t countedAt_ = UINT64_MAX;  // the list's deletion count the index is exact for
-};
-
-ConnectionKey ConnectionsView::RowIndex::KeyOf(const TConnectionData& data) {
-  return Describe(data).key;
-}
 
 // One run of the refresh. Rows are found through an index of their keys
 // instead of a search of the list; process details and countries are asked
@@ -406,7 +161,8 @@ class ConnectionsView::Refresh {
 
   void Run() {
     if (rebuild_)
-      for (const ColumnSpec& column : kColumns) list_.AddColumn({column.caption, column.width});
+      for (const ConnectionColumn& column : kConnectionColumns)
+        list_.AddColumn({column.caption, column.width});
     if (rebuild_ || !index_.Exact(list_)) index_.Rebuild(list_);
     // Hidden rows are only added while all endpoints are shown, and a kept
     // row takes no hidden state while they are not: purge once after showing.
@@ -432,7 +188,7 @@ class ConnectionsView::Refresh {
     list_.DeleteRowsIf([&](const ListRow& row) {
       auto* data = row.RecordAs<TConnectionData>();
       if (!data || !doomed(row, *data)) return false;
-      index_.Remove(RowIndex::KeyOf(*data), row.id);
+      index_.Remove(KeyOf(*data), row.id);
       return true;
     });
     index_.Deleted(before, list_);
@@ -464,10 +220,11 @@ class ConnectionsView::Refresh {
       // not filter by state).
       std::optional<Match> match;
       if (!rebuild_) {
-        index_.ForEach(row.key, list_, [&](const RowIndex::Entry& entry, std::optional<size_t> at) {
-          Mark(*entry.data);
-          if (!match || *at < *match->at) match = Match{entry, at};
-        });
+        index_.ForEach(row.key, list_,
+                       [&](const ConnectionRowIndex::Entry& entry, std::optional<size_t> at) {
+                         Mark(*entry.data);
+                         if (!match || *at < *match->at) match = Match{entry, at};
+                       });
       }
       if (IsTcp(kind) && !options_.allEndpoints &&
           (row.state == kTcpClosed || row.state == kTcpListen))
@@ -484,7 +241,7 @@ class ConnectionsView::Refresh {
 
   // The first row of the list with a key, and its position where known.
   struct Match {
-    RowIndex::Entry row;
+    ConnectionRowIndex::Entry row;
     std::optional<size_t> at;
   };
 
@@ -645,15 +402,15 @@ class ConnectionsView::Refresh {
     target.cells[kCellVersion] = process.version.FileVersion;
   }
 
-  // Every row of this kind whose key the table no longer has goes, from the
-  // last to the first. The rows are taken by identity first, so that rows the
-  // user deletes or reorders meanwhile do not upset the walk.
   // The row's key is in the table of this pass.
   void Mark(TConnectionData& data) {
     if (data.seenInRefresh != view_.refreshSerial_) ++marked_;
     data.seenInRefresh = view_.refreshSerial_;
   }
 
+  // Every row of this kind whose key the table no longer has goes, from the
+  // last to the first. The rows are taken by identity first, so that rows the
+  // user deletes or reorders meanwhile do not upset the walk.
   void Vanish(ConnectionKind kind) {
     // Nothing to look for when every row of the kind was marked.
     if (index_.Exact(list_) && index_.Count(kind) == marked_) return;
@@ -691,7 +448,7 @@ class ConnectionsView::Refresh {
   const bool rebuild_;
   const ConnectionOptions options_;
   const std::wstring countryDatabase_;
-  RowIndex& index_;
+  ConnectionRowIndex& index_;
   size_t marked_ = 0;  // rows marked in the current pass
   std::unordered_set<RowId> doomed_;
   std::unordered_map<DWORD, Process> processes_;
@@ -706,7 +463,7 @@ ConnectionsView::ConnectionsView(ListModel& list, ProcessDetails& processes, Nam
       names_(names),
       options_(std::move(options)),
       countryDatabase_(CountryDatabasePath),
-      index_(std::make_unique<RowIndex>()) {
+      index_(std::make_unique<ConnectionRowIndex>()) {
   names_.SetCompletion([this](RowId row, int resultCode, const std::wstring& name) {
     NameLookupDone(row, resultCode, name);
   });

@@ -19,6 +19,7 @@
 namespace kestro {
 
 class ProcessDetails;
+class ConnectionRowIndex;
 
 enum class ConnectionKind : uint8_t { kTcp4, kTcp6, kUdp4, kUdp6 };
 
@@ -41,6 +42,18 @@ enum ConnectionCell : size_t {
   kCellDescription = 8,
   kCellVersion = 9,
   kCellRemoteHost = 10,  // TCP rows only, in a hidden column
+};
+
+// The columns a rebuild creates: the caption column, cells 0 to 9 and the
+// hidden remote host (cell 10).
+struct ConnectionColumn {
+  const wchar_t* caption;
+  int width;
+};
+inline constexpr ConnectionColumn kConnectionColumns[] = {
+    {L"进程", 120},     {L"本地地址", 150}, {L"远程地址", 150}, {L"状态", 87},
+    {L"协议", 70},      {L"国家", 113},     {L"进程路径", 320}, {L"产品名称", 200},
+    {L"公司名称", 200}, {L"文件说明", 200}, {L"文件版本", 70},  {L"", 0},
 };
 
 // The record of a connection row: the table row as the platform gave it and,
@@ -90,7 +103,6 @@ class ConnectionsView {
 
  private:
   class Refresh;
-  class RowIndex;
   // A finished name lookup: store it in the row's record; show it when names are on.
   void NameLookupDone(RowId row, int resultCode, const std::wstring& name);
 
@@ -99,7 +111,7 @@ class ConnectionsView {
   NameResolver& names_;
   std::function<ConnectionOptions()> options_;
   std::function<std::wstring()> countryDatabase_;
-  std::unique_ptr<RowIndex> index_;
+  std::unique_ptr<ConnectionRowIndex> index_;
   uint32_t refreshSerial_ = 0;
   bool mayHoldHiddenRows_ = true;
 };

@@ -1,4 +1,4 @@
-#include "GeoIPFile.h"
+#include "support/GeoIPFile.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -59,6 +59,21 @@ std::wstring MakeTestFolder(const std::wstring& name) {
   std::wstring folder = std::wstring(temp) + name;
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
+}
+
+std::wstring WriteTinyCountryDatabase() {
+  GeoIPFile file;
+  file.Add("128.0.0.0", 1, 48);
+  // Splits the lower half into nodes of no country, for a file of four nodes:
+  // the library looks for the edition marker in the last 22 bytes and takes
+  // a shorter file for unreadable.
+  file.Add("0.0.0.0", 4, 0);
+  wchar_t dir[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, dir);
+  const std::wstring path =
+      std::wstring(dir) + L"kestro-conn-test-" + std::to_wstring(GetCurrentProcessId()) + L".dat";
+  WriteFileBytes(path, file.Bytes());
+  return path;
 }
 
 }  // namespace kestro::test

@@ -2,8 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "geo/Flags.h"
+#include "ui/ImageLists.h"
 
-namespace kestro {
+namespace kestro::ui {
 namespace {
 
 // Draws one picture over a blue background and reads the pixels back.
@@ -83,4 +84,4 @@ TEST(SinFlags, IsEmptyWithoutTheStripResource) {
 }
 
 }  // namespace
-}  // namespace kestro
+}  // namespace kestro::ui

@@ -32,5 +32,9 @@ class GeoIPFile {
 bool WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 // A fresh folder under the temporary folder.
 std::wstring MakeTestFolder(const std::wstring& name);
+// The country database of the view and window tests, in a file of this
+// process under the temporary folder: addresses from 128.0.0.0 on are in
+// China (ID 48), the others in no country. Returns its path.
+std::wstring WriteTinyCountryDatabase();
 
 }  // namespace kestro::test

@@ -1,4 +1,4 @@
-#include "ScriptedNameService.h"
+#include "support/ScriptedNameService.h"
 
 #include <ws2tcpip.h>
 

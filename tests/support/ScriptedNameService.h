@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "net/NameService.h"
 
@@ -15,6 +16,10 @@ namespace kestro::test {
 
 class ScriptedNameService : public NameService {
  public:
+  // `hostName` is what QueryHostName gives: the local host's name.
+  explicit ScriptedNameService(std::wstring hostName = L"test-host")
+      : hostName(std::move(hostName)) {}
+
   struct Answer {
     int code = 0;       // 0: success
     std::wstring name;  // on success

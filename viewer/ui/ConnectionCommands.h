@@ -1,0 +1,49 @@
+#pragma once
+// The window side of the connection view: its update operation in the view
+// switch, the options a refresh reads (all endpoints, names, automatic
+// scrolling, balloon and sound), closing the selected connection, and the
+// activity mark (test1).
+
+#include "net/NameInfoThread.h"
+#include "ui/MainContext.h"
+#include "views/ConnectionsView.h"
+
+namespace kestro {
+class ProcessDetails;
+}
+
+namespace kestro::ui {
+
+class ConnectionCommands {
+ public:
+  // Registers the connection view with the view switch and adds its commands.
+  ConnectionCommands(const MainContext& context, ProcessDetails& processes, NameResolver& names);
+  ConnectionCommands(const ConnectionCommands&) = delete;
+  ConnectionCommands& operator=(const ConnectionCommands&) = delete;
+
+  ConnectionsView& view() { return view_; }
+
+  // Both toggle their option and refresh at once; nothing during an update.
+  void actAllEndpointsExecute();
+  void actByNameExecute();
+  // Closes the selected TCPv4 connection (when it is established).
+  void actCloseConnectionExecute();
+  // A new row appeared: test1 is checked.
+  void ActivitySignal();
+
+  // The idle-time update: the view's commands are enabled only while it is
+  // shown, closing only on a row it can close.
+  void UpdateCommands();
+
+ private:
+  void AddCommands();
+  ConnectionOptions OptionsNow() const;
+  // The selected row's record when it is an established TCPv4 connection of the
+  // connection view: the only rows a close command can act on.
+  TConnectionData* ClosableSelection();
+
+  MainContext context_;
+  ConnectionsView view_;
+};
+
+}  // namespace kestro::ui

@@ -1,0 +1,48 @@
+#include "ui/ListCommands.h"
+
+#include "process/ProcessInfo.h"
+#include "ui/ImageLists.h"
+#include "ui/Unit4.h"
+
+namespace kestro::ui {
+
+ListCommands::ListCommands(const MainContext& context) : context_(context) {
+  // A menu check that flips, and what the list makes of it.
+  auto toggle = [this](UINT id, void (ListViewControl::*apply)(bool)) {
+    return [this, id, apply] { (context_.listView.*apply)(context_.commands.Toggle(id)); };
+  };
+  CommandTable& commands = context.commands;
+  commands.Add({.id = kCmdShowGridLines,
+                .name = L"ShowGridLines1",
+                .caption = L"显示网格线",
+                .execute = toggle(kCmdShowGridLines, &ListViewControl::SetGridLines)});
+  commands.Add(
+      {.id = kCmdChooseColumns, .name = L"ChooseColumns1", .caption = L"选择列", .execute = [this] {
+         if (columnChooser_) columnChooser_->ShowChooser();
+       }});
+  commands.Add({.id = kCmdStateColor,
+                .name = L"SateColor1",
+                .caption = L"状态颜色",
+                .execute = toggle(kCmdStateColor, &ListViewControl::SetStateColors),
+                .checked = true});
+  commands.Add({.id = kCmdFlag,
+                .name = L"Flag1",
+                .caption = L"国旗",
+                .execute = toggle(kCmdFlag, &ListViewControl::SetDrawFlags),
+                .checked = true});
+}
+
+void ListCommands::Start() {
+  ListViewControl& listView = context_.listView;
+  listView.onColumnClick = [this](int column) { ListViewColumnClick(column); };
+  listView.SetSmallImages(SystemSmallImageList());
+  flags_ = SinFlags(GetModuleHandleW(nullptr));
+  listView.SetFlagImages(flags_.get());
+}
+
+void ListCommands::ListViewColumnClick(int column) {
+  kestro::ListViewColumnClick(context_.list, sort_, column);
+  context_.listView.Sync();
+}
+
+}  // namespace kestro::ui
