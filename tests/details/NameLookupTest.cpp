@@ -133,7 +133,7 @@ TEST_F(NameLookupTest, RowDeletedWhileItsLookupRuns) {
 
 TEST_F(NameLookupTest, ListEmptiedWhileLookupsRun) {
   service->Hold();
-  for (int i = 1; i <= 5; ++i) AddRow("198.51.100." + std::to_string(i));
+  for (int i = 1; i <= 5; ++i) AddRow(std::string("198.51.100.").append(std::to_string(i)));
   ASSERT_TRUE(service->WaitForReverseCalls(5, 5000));
   model.DeleteAllRows();
   EXPECT_EQ(ConnectionRecord::live, 0);
