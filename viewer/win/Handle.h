@@ -46,4 +46,21 @@ using UniqueHandleNull = UniqueHandle<HANDLE, detail::CloseKernelHandle, detail:
 using UniqueFileHandle =
     UniqueHandle<HANDLE, detail::CloseKernelHandle, detail::InvalidHandleValue>;
 
+namespace detail {
+template <typename T>
+T NullOf() noexcept {
+  return nullptr;
+}
+inline void CloseRegistryKey(HKEY key) noexcept { ::RegCloseKey(key); }
+inline void DestroyIconHandle(HICON icon) noexcept { ::DestroyIcon(icon); }
+inline void DeleteBitmap(HBITMAP bitmap) noexcept { ::DeleteObject(bitmap); }
+}  // namespace detail
+
+// RegOpenKeyEx, RegCreateKeyEx.
+using UniqueRegistryKey = UniqueHandle<HKEY, detail::CloseRegistryKey, detail::NullOf<HKEY>>;
+// LoadImage(IMAGE_ICON), CreateIconIndirect.
+using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle, detail::NullOf<HICON>>;
+// LoadImage(IMAGE_BITMAP), CreateDIBSection.
+using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteBitmap, detail::NullOf<HBITMAP>>;
+
 }  // namespace kestro
