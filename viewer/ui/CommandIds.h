@@ -26,6 +26,14 @@ enum CommandId : UINT {
   kCmdSaveAs,
   kCmdStatistics,
   kCmdCloseConnection,
+  kCmdExit,
+  kCmdToolBar,
+  kCmdStatusBar,
+  kCmdAlwaysOnTop,
+  kCmdTransparency,
+  kCmdOptions,
+  kCmdAbout,
+  kCmdStartupView,
   kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
 };
 constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }

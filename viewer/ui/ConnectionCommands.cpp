@@ -4,6 +4,7 @@
 
 #include "net/NetUtils.h"
 #include "net/TableReader.h"
+#include "ui/CommandPictures.h"
 
 namespace kestro::ui {
 
@@ -23,35 +24,38 @@ void ConnectionCommands::AddCommands() {
                 .name = L"actAllEndpoints",
                 .caption = L"所有端点",
                 .hint = L"显示未连接的端点",
-                .picture = 16,
+                .picture = kPictureAllEndpoints,
                 .shortcut = {FCONTROL, 'A'},
                 .execute = [this] { actAllEndpointsExecute(); }});
   commands.Add({.id = kCmdByName,
                 .name = L"actByName",
                 .caption = L"解析地址",
                 .hint = L"解析地址",
-                .picture = 10,
+                .picture = kPictureByName,
                 .shortcut = {FCONTROL, 'M'},
                 .execute = [this] { actByNameExecute(); }});
   commands.Add({.id = kCmdCloseConnection,
                 .name = L"actCloseConnection",
                 .caption = L"关闭连接",
                 .hint = L"关闭连接",
-                .picture = 86,
+                .picture = kPictureCloseConnection,
                 .shortcut = {FCONTROL, 'K'},
                 .execute = [this] { actCloseConnectionExecute(); }});
   commands.Add({.id = kCmdAutoScroll,
                 .name = L"AutoScroll1",
                 .caption = L"自动滚屏",
+                .picture = kPictureAutoScroll,
                 .execute = toggle(kCmdAutoScroll),
                 .checked = true});
   commands.Add({.id = kCmdBalloonTip,
                 .name = L"BallonTipAllert1",
                 .caption = L"建立通知",
+                .picture = kPictureBalloonOff,
                 .execute = toggle(kCmdBalloonTip)});
   commands.Add({.id = kCmdSound,
                 .name = L"EstablishedNotificationSound1",
                 .caption = L"建立声音",
+                .picture = kPictureSoundOff,
                 .execute = toggle(kCmdSound)});
   commands.Add({.id = kCmdTest, .name = L"test1", .caption = L"测试", .execute = toggle(kCmdTest)});
 }

@@ -1,6 +1,7 @@
 #include "ui/Dialog.h"
 
 #include "ui/Window.h"
+#include "win/Dpi.h"
 #include "win/SystemError.h"
 
 namespace kestro::ui {
@@ -27,11 +28,69 @@ INT_PTR Dialog::RunModal(HWND owner, int templateId) {
   return result;
 }
 
+INT_PTR Dialog::ShowModal() {
+  HWND owner = GetWindow(hwnd_, GW_OWNER);
+  const bool ownerWasEnabled = owner && !EnableWindow(owner, FALSE);
+  showingModal_ = true;
+  modalResult_ = IDCANCEL;
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  MSG msg;
+  while (showingModal_) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // The application is ending: the main loop still needs its WM_QUIT.
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      showingModal_ = false;
+      break;
+    }
+    if (IsDialogMessageW(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  // The owner is enabled before the dialog hides, so that it gets the focus back.
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  ShowWindow(hwnd_, SW_HIDE);
+  return modalResult_;
+}
+
 void Dialog::End(INT_PTR result) {
-  if (modal_)
+  if (showingModal_) {
+    modalResult_ = result;
+    showingModal_ = false;
+  } else if (modal_) {
     EndDialog(hwnd_, result);
-  else
+  } else {
     DestroyWindow(hwnd_);
+  }
+}
+
+void Dialog::SetDesignedClientSize(int width, int height) {
+  RECT frame{0, 0, ScaleFromDesign(width), ScaleFromDesign(height)};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Dialog::PlaceDesigned(int id, int x, int y, int width, int height) {
+  MoveWindow(Item(id), ScaleFromDesign(x), ScaleFromDesign(y), ScaleFromDesign(width),
+             ScaleFromDesign(height), FALSE);
+}
+
+void Dialog::CenterOn(HWND owner) {
+  RECT area{};
+  if (owner)
+    GetWindowRect(owner, &area);
+  else
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  RECT self{};
+  GetWindowRect(hwnd_, &self);
+  const int width = self.right - self.left;
+  const int height = self.bottom - self.top;
+  SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {

@@ -25,6 +25,9 @@ class Dialog {
   void CreateModeless(HWND owner, int templateId);
   // A modal dialog: returns the result given to End.
   INT_PTR RunModal(HWND owner, int templateId);
+  // Shows a dialog made by CreateModeless as a modal one: its owner is
+  // disabled until End, which hides it again. Returns the result given to End.
+  INT_PTR ShowModal();
 
  protected:
   // WM_INITDIALOG; true lets the system focus the first control.
@@ -41,12 +44,22 @@ class Dialog {
   // Ends a modal dialog with `result`; destroys a modeless one.
   void End(INT_PTR result);
 
+  // Layout in the designed pixels of 96 DPI, scaled to the system's: the
+  // client area's size, and a control's place in it.
+  void SetDesignedClientSize(int width, int height);
+  void PlaceDesigned(int id, int x, int y, int width, int height);
+  // Centres the dialog on `owner`, or on the screen's work area when it is null.
+  void CenterOn(HWND owner);
+
  private:
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
   HWND hwnd_ = nullptr;
   bool modal_ = false;
+  // ShowModal's loop runs while this has no value.
+  bool showingModal_ = false;
+  INT_PTR modalResult_ = 0;
 };
 
 }  // namespace kestro::ui

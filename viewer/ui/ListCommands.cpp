@@ -1,6 +1,7 @@
 #include "ui/ListCommands.h"
 
 #include "process/ProcessInfo.h"
+#include "ui/CommandPictures.h"
 #include "ui/ImageLists.h"
 #include "ui/Unit4.h"
 
@@ -15,11 +16,15 @@ ListCommands::ListCommands(const MainContext& context) : context_(context) {
   commands.Add({.id = kCmdShowGridLines,
                 .name = L"ShowGridLines1",
                 .caption = L"显示网格线",
+                .picture = kPictureGridLines,
                 .execute = toggle(kCmdShowGridLines, &ListViewControl::SetGridLines)});
-  commands.Add(
-      {.id = kCmdChooseColumns, .name = L"ChooseColumns1", .caption = L"选择列", .execute = [this] {
-         if (columnChooser_) columnChooser_->ShowChooser();
-       }});
+  commands.Add({.id = kCmdChooseColumns,
+                .name = L"ChooseColumns1",
+                .caption = L"选择列",
+                .picture = kPictureChooseColumns,
+                .execute = [this] {
+                  if (columnChooser_) columnChooser_->ShowChooser();
+                }});
   commands.Add({.id = kCmdStateColor,
                 .name = L"SateColor1",
                 .caption = L"状态颜色",

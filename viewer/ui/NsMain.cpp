@@ -1,12 +1,34 @@
 #include "ui/NsMain.h"
 
+#include <commctrl.h>
 #include <mmsystem.h>
 #include <windowsx.h>
+
+#include "ui/Artwork.h"
+#include "ui/MainMenu.h"
+#include "ui/Splash.h"
+#include "ui/U_CloseDlg.h"
+#include "win/Dpi.h"
+#include "win/SystemError.h"
 
 namespace kestro::ui {
 
 namespace {
 constexpr int kListViewId = 1;
+constexpr int kToolBarId = 2;
+constexpr int kTrackBarId = 3;
+constexpr int kTrackBarHeight = 20;
+
+// A control's own visibility, also while the main window is hidden.
+bool IsShown(HWND control) { return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id) {
+  HWND child = CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
+  if (!child) throw SystemError(GetLastError());
+  return child;
+}
 }  // namespace
 
 TMainForm::TMainForm(MainFormPlatform platform, MessagePump& pump)
@@ -25,29 +47,122 @@ TMainForm::~TMainForm() {
   if (hwnd()) DestroyWindow(hwnd());
 }
 
-void TMainForm::Create() {
-  CreateWindowOf(L"TMainForm", 0, L"Kestro", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 190, 117, 703,
-                 549, nullptr);
+void TMainForm::Create(const std::optional<Settings>& settings) {
+  const RECT bounds = settings ? settings->Position : Settings{}.Position;
+  CreateWindowOf(L"TMainForm", 0, L"Kestro", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, bounds.left,
+                 bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr);
+  commandPictures_ = LoadCommandPictures(GetModuleHandleW(nullptr));
+  toolBar_ =
+      CreateToolBar(hwnd(), kToolBarId, commands_, MainToolBarLayout(), commandPictures_.get());
   listView_.Create(hwnd(), kListViewId, list_);
   listCommands_.Start();
+  waitPanel_ = CreateChild(hwnd(), L"STATIC", L"请等待", SS_CENTER | SS_CENTERIMAGE, 0);
+  trackBar_ = CreateChild(hwnd(), TRACKBAR_CLASSW, nullptr, TBS_HORZ | TBS_NOTICKS | WS_TABSTOP,
+                          kTrackBarId);
   statusBar_.Create(hwnd());
+  windowOptions_.Start({toolBar_, trackBar_, [this] { Layout(); }});
+  SetMenu(hwnd(), BuildMenuBar(commands_, MainMenuLayout()).release());  // the window's now
   accelerators_ = commands_.CreateAccelerators();
+  if (settings) ApplySettings(*settings);
   Layout();
   state_.Ready = true;
   viewActions_.Start();
   ActionListUpdate();
 }
 
+void TMainForm::ApplySettings(const Settings& settings) {
+  startMaximised_ = settings.WindowState == MainWindowState::Maximised;
+  ShowWindow(toolBar_, settings.ShowToolBar ? SW_SHOW : SW_HIDE);
+  ShowWindow(statusBar_.hwnd(), settings.ShowStatusBar ? SW_SHOW : SW_HIDE);
+  // Check states only: nothing is refreshed before the first view is built.
+  command(kCmdByName).checked = settings.ShowByName;
+  command(kCmdAllEndpoints).checked = settings.ShowAllEndpoints;
+  command(kCmdAutoRefresh).checked = settings.AutoRefresh;
+  ReportSettings& report = reports_.settings();
+  report.AppendStatistics = settings.AppendStatistics;
+  report.AutoSave = settings.AutoSave;
+  report.LastFile = settings.LastFile;
+  state_.CurrentView = settings.StatType;
+  viewActions_.SetInterval(settings.Interval);
+  SetWindowTextW(hwnd(), MainFormCaption(settings.LastFile).c_str());
+}
+
+Settings TMainForm::CollectSettings() const {
+  Settings settings;
+  if (IsZoomed(hwnd()))
+    settings.WindowState = MainWindowState::Maximised;
+  else if (IsIconic(hwnd()))
+    settings.WindowState = MainWindowState::Minimised;
+  GetWindowRect(hwnd(), &settings.Position);
+  settings.ShowToolBar = IsShown(toolBar_);
+  settings.ShowStatusBar = IsShown(statusBar_.hwnd());
+  settings.ShowByName = commands_.Find(kCmdByName)->checked;
+  settings.ShowAllEndpoints = commands_.Find(kCmdAllEndpoints)->checked;
+  settings.AutoRefresh = commands_.Find(kCmdAutoRefresh)->checked;
+  const ReportSettings& report = const_cast<TMainForm*>(this)->reports_.settings();
+  settings.AppendStatistics = report.AppendStatistics;
+  settings.AutoSave = report.AutoSave;
+  settings.StatType = state_.CurrentView;
+  settings.Interval = const_cast<TMainForm*>(this)->viewActions_.Interval();
+  settings.LastFile = report.LastFile;
+  return settings;
+}
+
+void TMainForm::StartUp(TfrmSplash& splash) {
+  splash_ = &splash;
+  ShowWindow(waitPanel_, SW_SHOW);
+  SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr);
+}
+
+void TMainForm::Timer1Timer() {
+  KillTimer(hwnd(), kTimer1);
+  viewActions_.RunShowingErrors([this] { commands_.Execute(kCmdStartupView); });
+  ShowWindow(waitPanel_, SW_HIDE);
+  if (splash_) splash_->Close();
+  ShowWindow(hwnd(), startMaximised_ ? SW_SHOWMAXIMIZED : SW_SHOW);
+  SetForegroundWindow(hwnd());
+}
+
+void TMainForm::FormClose() {
+  if (closeQuestion_ && !closeQuestion_->AskClose()) {
+    ShowWindow(hwnd(), SW_HIDE);
+    return;
+  }
+  DestroyWindow(hwnd());
+}
+
+void TMainForm::ShowViewsDropDown(const NMTOOLBARW& button) {
+  UniqueMenu views = BuildPopupMenu(commands_, ViewMenuLayout());
+  POINT corner{button.rcButton.left, button.rcButton.bottom};
+  ClientToScreen(toolBar_, &corner);
+  TrackPopupMenu(views.get(), TPM_LEFTALIGN | TPM_TOPALIGN, corner.x, corner.y, 0, hwnd(), nullptr);
+}
+
 void TMainForm::ActionListUpdate() {
   viewActions_.UpdateCommands();
   connections_.UpdateCommands();
+  windowOptions_.UpdateCommands();
+  UpdateToolBarStates(toolBar_, commands_);
 }
 
 void TMainForm::Layout() {
   RECT client{};
   GetClientRect(hwnd(), &client);
-  const int statusHeight = statusBar_.Height();
-  MoveWindow(listView_.hwnd(), 0, 0, client.right, client.bottom - statusHeight, TRUE);
+  int top = 0;
+  if (IsShown(toolBar_)) {
+    SendMessageW(toolBar_, TB_AUTOSIZE, 0, 0);
+    RECT bar{};
+    GetWindowRect(toolBar_, &bar);
+    top = bar.bottom - bar.top;
+  }
+  int bottom = client.bottom - statusBar_.Height();
+  if (IsShown(trackBar_)) {
+    const int height = ScaleFromDesign(kTrackBarHeight);
+    bottom -= height;
+    MoveWindow(trackBar_, 0, bottom, client.right, height, TRUE);
+  }
+  MoveWindow(listView_.hwnd(), 0, top, client.right, bottom - top, TRUE);
+  MoveWindow(waitPanel_, 0, top, client.right, bottom - top, TRUE);
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -58,6 +173,16 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       viewActions_.RunShowingErrors([&] { commands_.Execute(LOWORD(wParam)); });
       return 0;
+    case WM_INITMENUPOPUP:
+      ActionListUpdate();
+      UpdateMenuStates(reinterpret_cast<HMENU>(wParam), commands_);
+      return 0;
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == trackBar_) windowOptions_.TrackBar1Change();
+      return 0;
+    case WM_CLOSE:
+      FormClose();
+      return 0;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == listView_.hwnd() &&
           viewActions_.ListViewPopupPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
@@ -66,6 +191,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom == listView_.hwnd()) return listView_.OnNotify(header);
+      if (header->code == TBN_DROPDOWN && header->hwndFrom == toolBar_) {
+        ShowViewsDropDown(*reinterpret_cast<NMTOOLBARW*>(header));
+        return TBDDRET_DEFAULT;
+      }
+      if (AnswerToolTip(header, commands_)) return 0;
       break;
     }
     case ListViewControl::kSyncMessage:
@@ -78,6 +208,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == ViewActions::kRefreshTimer)
         viewActions_.TimerTimer([this] { reports_.AutoSave(); });
       if (wParam == ViewActions::kTimer5) viewActions_.Timer5Timer();
+      if (wParam == kTimer1) Timer1Timer();
       return 0;
     case WM_ACTIVATEAPP:
       // The first activation builds the view when none is shown yet.
@@ -87,6 +218,7 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetFocus(listView_.hwnd());
       return 0;
     case WM_DESTROY:
+      if (onDestroy_) onDestroy_(CollectSettings());
       if (quitOnDestroy_) PostQuitMessage(0);
       return 0;
   }

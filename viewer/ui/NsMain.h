@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "net/NameInfoThread.h"
 #include "net/TableReader.h"
@@ -16,9 +18,11 @@
 #include "ui/MainContext.h"
 #include "ui/MessagePump.h"
 #include "ui/ReportCommands.h"
+#include "ui/Settings.h"
 #include "ui/StatusBar.h"
 #include "ui/ViewActions.h"
 #include "ui/Window.h"
+#include "ui/WindowOptions.h"
 #include "views/ListModel.h"
 #include "views/ViewSwitch.h"
 
@@ -28,6 +32,9 @@ class NameService;
 }  // namespace kestro
 
 namespace kestro::ui {
+
+class TCloseDlg;
+class TfrmSplash;
 
 // The platform the main window reads: real in the program, scripted in tests.
 struct MainFormPlatform {
@@ -41,8 +48,28 @@ class TMainForm final : public Window, private ViewEvents {
   TMainForm(MainFormPlatform platform, MessagePump& pump);
   ~TMainForm() override;
 
-  // FormCreate: the window (hidden), its list, status bar and commands.
-  void Create();
+  // FormCreate: the window (hidden) with its menu bar, tool bar, list,
+  // transparency slider and status bar, and the commands, as `settings` say.
+  // Without settings (the window tests), the designed bounds and the
+  // commands' and view's initial states.
+  void Create(const std::optional<Settings>& settings = std::nullopt);
+  // The settings as the window holds them now, for the next start.
+  Settings CollectSettings() const;
+  // FormDestroy: called with the settings as the window goes.
+  void SetDestroyHandler(std::function<void(const Settings&)> handler) {
+    onDestroy_ = std::move(handler);
+  }
+  // FormClose asks this question first; without one the window just closes.
+  void SetCloseQuestion(TCloseDlg* question) { closeQuestion_ = question; }
+  // The start-up: the "请等待" panel over the list until the start-up timer
+  // fires; then the connection view is built, the splash closes and the
+  // window shows.
+  void StartUp(TfrmSplash& splash);
+  static constexpr UINT_PTR kTimer1 = 2;
+  static constexpr UINT kTimer1Interval = 3000;
+  HWND toolBar() const { return toolBar_; }
+  HWND trackBar() const { return trackBar_; }
+  HWND waitPanel() const { return waitPanel_; }
 
   CommandTable& commands() { return commands_; }
   Command& command(UINT id) { return *commands_.Find(id); }
@@ -61,6 +88,7 @@ class TMainForm final : public Window, private ViewEvents {
   ConnectionCommands& connections() { return connections_; }
   ListCommands& listCommands() { return listCommands_; }
   ReportCommands& reports() { return reports_; }
+  WindowOptions& windowOptions() { return windowOptions_; }
 
   // The idle-time update of the commands' check and enabled states.
   void ActionListUpdate();
@@ -68,6 +96,12 @@ class TMainForm final : public Window, private ViewEvents {
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Layout();
+  void ApplySettings(const Settings& settings);
+  void Timer1Timer();
+  // FormClose: "关闭" ends the program, every other answer hides the window.
+  void FormClose();
+  // The "统计" button's drop-down: the ten views.
+  void ShowViewsDropDown(const NMTOOLBARW& button);
 
   // ViewEvents
   void ProcessPendingMessages() override;
@@ -89,12 +123,21 @@ class TMainForm final : public Window, private ViewEvents {
   CommandTable commands_;
   StatusBar statusBar_;
   UniqueAccelerators accelerators_;
+  UniqueImageList commandPictures_;
+  HWND toolBar_ = nullptr;
+  HWND trackBar_ = nullptr;
+  HWND waitPanel_ = nullptr;  // Panel1, "请等待"
+  TCloseDlg* closeQuestion_ = nullptr;
+  TfrmSplash* splash_ = nullptr;
+  bool startMaximised_ = false;
+  std::function<void(const Settings&)> onDestroy_;
   bool quitOnDestroy_ = false;
   MainContext context_{*this, commands_, list_, listView_, viewSwitch_, statusBar_};
   ViewActions viewActions_{context_};
   ConnectionCommands connections_{context_, platform_.processes, resolver_};
   ListCommands listCommands_{context_};
   ReportCommands reports_{context_};
+  WindowOptions windowOptions_{context_, viewActions_, reports_};
 };
 
 }  // namespace kestro::ui

@@ -1,4 +1,5 @@
 #include "ui/ReportCommands.h"
+#include "ui/CommandPictures.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -27,12 +28,14 @@ ReportCommands::ReportCommands(const MainContext& context) : context_(context) {
                         .name = L"actSave",
                         .caption = L"保存",
                         .hint = L"保存",
+                        .picture = kPictureSave,
                         .shortcut = {FCONTROL, 'S'},
                         .execute = [this] { actSaveExecute(); }});
   context.commands.Add({.id = kCmdSaveAs,
                         .name = L"actSaveAs",
                         .caption = L"另存为",
                         .hint = L"另存为",
+                        .picture = kPictureSaveAs,
                         .execute = [this] { actSaveAsExecute(); }});
 }
 

@@ -35,7 +35,8 @@ std::wstring StatusBar::Text(int panel) const {
 }
 
 int StatusBar::Height() const {
-  if (!IsWindowVisible(hwnd_)) return 0;
+  // Its own visibility: the parent may be hidden while the layout is made.
+  if (!(GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE)) return 0;
   SendMessageW(hwnd_, WM_SIZE, 0, 0);
   RECT frame{};
   GetWindowRect(hwnd_, &frame);

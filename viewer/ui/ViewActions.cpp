@@ -6,6 +6,7 @@
 #include "views/AddressViews.h"
 #include "views/InterfaceViews.h"
 #include "views/StatisticsViews.h"
+#include "ui/CommandPictures.h"
 
 namespace kestro::ui {
 
@@ -44,12 +45,14 @@ void ViewActions::AddCommands() {
                 .name = L"actRefresh",
                 .caption = L"刷新",
                 .hint = L"刷新",
+                .picture = kPictureRefresh,
                 .shortcut = {0, VK_F5},
                 .execute = [this] { actRefreshExecute(); }});
   commands.Add({.id = kCmdAutoRefresh,
                 .name = L"actAutoRefresh",
                 .caption = L"自动刷新",
                 .hint = L"自动刷新",
+                .picture = kPictureAutoRefresh,
                 .shortcut = {FCONTROL, 'R'},
                 .execute = [this] { actAutoRefreshExecute(); },
                 .checked = true});
@@ -57,7 +60,13 @@ void ViewActions::AddCommands() {
                 .name = L"btnStatistics",
                 .caption = L"统计",
                 .hint = L"统计",
+                .picture = kPictureStatistics,
                 .execute = [this] { btnStatisticsClick(); }});
+  // timer2 ("定时器"), hidden: the start-up timer opens the program on the
+  // connection view through it.
+  commands.Add({.id = kCmdStartupView, .name = L"timer2", .caption = L"定时器", .execute = [this] {
+                  ActionExecute(kViewConnections);
+                }});
   for (uint8_t tag = 0; tag < kViewCount; ++tag) {
     commands.Add({.id = ViewCommandId(tag),
                   .name = kViewCommands[tag].name,

@@ -51,6 +51,7 @@ inline void DestroyMenu(HMENU menu) noexcept { ::DestroyMenu(menu); }
 inline void DestroyAccelerators(HACCEL table) noexcept { ::DestroyAcceleratorTable(table); }
 inline void DestroyIcon(HICON icon) noexcept { ::DestroyIcon(icon); }
 inline void CloseKey(HKEY key) noexcept { ::RegCloseKey(key); }
+inline void DeleteGdiObject(HGDIOBJ object) noexcept { ::DeleteObject(object); }
 }  // namespace detail
 
 // OpenProcess, CreateThread, CreateEvent, OpenProcessToken: null when invalid.
@@ -69,5 +70,8 @@ using UniqueAccelerators = UniqueHandle<HACCEL, detail::DestroyAccelerators>;
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIcon>;
 // RegOpenKeyEx, RegCreateKeyEx.
 using UniqueRegKey = UniqueHandle<HKEY, detail::CloseKey>;
+// CreateFontIndirect, CreateDIBSection, LoadImage(IMAGE_BITMAP).
+using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdiObject>;
 
 }  // namespace kestro

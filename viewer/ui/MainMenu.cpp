@@ -1,0 +1,66 @@
+#include "ui/MainMenu.h"
+
+#include "ui/CommandIds.h"
+
+namespace kestro::ui {
+
+namespace {
+
+constexpr MenuEntry Hidden(UINT command) { return {command, true}; }
+
+constexpr MenuEntry kFileMenu[] = {{kCmdSave}, {kCmdSaveAs}, kMenuSeparator, {kCmdExit}};
+
+constexpr MenuEntry kViewMenu[] = {kMenuSeparator,           {kCmdToolBar},
+                                   {kCmdStatusBar},          kMenuSeparator,
+                                   {kCmdAlwaysOnTop},        {kCmdTransparency},
+                                   kMenuSeparator,           {kCmdShowGridLines},
+                                   {kCmdChooseColumns},      Hidden(kCmdFlag),
+                                   kMenuSeparator,           Hidden(kCmdTest),
+                                   Hidden(kCmdStartupView),  Hidden(ViewCommandId(0)),
+                                   Hidden(ViewCommandId(1)), Hidden(ViewCommandId(2)),
+                                   Hidden(ViewCommandId(3)), Hidden(ViewCommandId(4)),
+                                   Hidden(ViewCommandId(5)), Hidden(ViewCommandId(6)),
+                                   Hidden(ViewCommandId(7)), Hidden(ViewCommandId(8)),
+                                   Hidden(ViewCommandId(9))};
+
+constexpr MenuEntry kOptionsMenu[] = {
+    {kCmdCloseConnection}, {kCmdAllEndpoints}, {kCmdByName},     kMenuSeparator,
+    {kCmdAutoRefresh},     {kCmdRefresh},      {kCmdAutoScroll}, Hidden(kCmdStateColor),
+    kMenuSeparator,        {kCmdBalloonTip},   {kCmdSound},      kMenuSeparator,
+    {kCmdOptions}};
+
+// The process commands join this menu as they are added.
+constexpr std::span<const MenuEntry> kProcessMenu{};
+
+constexpr MenuEntry kHelpMenu[] = {{kCmdAbout}};
+
+constexpr MenuLayout kMenuBar[] = {{L"文件", kFileMenu},
+                                   {L"查看", kViewMenu},
+                                   {L"选项", kOptionsMenu},
+                                   {L"进程", kProcessMenu},
+                                   {L"帮助", kHelpMenu}};
+
+constexpr ToolEntry kToolBar[] = {{},
+                                  {kCmdSave},
+                                  {},
+                                  {kCmdRefresh},
+                                  {},
+                                  {kCmdStatistics, ToolStyle::kDropDown, true},
+                                  {kCmdBalloonTip, ToolStyle::kCheck},
+                                  {kCmdSound, ToolStyle::kCheck},
+                                  {kCmdAllEndpoints, ToolStyle::kCheck},
+                                  {kCmdByName, ToolStyle::kCheck},
+                                  {}};
+
+constexpr MenuEntry kViews[] = {{ViewCommandId(0)}, {ViewCommandId(1)}, {ViewCommandId(2)},
+                                {ViewCommandId(3)}, {ViewCommandId(4)}, {ViewCommandId(5)},
+                                {ViewCommandId(6)}, {ViewCommandId(7)}, {ViewCommandId(8)},
+                                {ViewCommandId(9)}};
+
+}  // namespace
+
+std::span<const MenuLayout> MainMenuLayout() { return kMenuBar; }
+std::span<const ToolEntry> MainToolBarLayout() { return kToolBar; }
+std::span<const MenuEntry> ViewMenuLayout() { return kViews; }
+
+}  // namespace kestro::ui
