@@ -53,7 +53,8 @@ T NullOf() noexcept {
 }
 inline void CloseRegistryKey(HKEY key) noexcept { ::RegCloseKey(key); }
 inline void DestroyIconHandle(HICON icon) noexcept { ::DestroyIcon(icon); }
-inline void DeleteBitmap(HBITMAP bitmap) noexcept { ::DeleteObject(bitmap); }
+// Not DeleteBitmap: windowsx.h makes that name a macro.
+inline void DeleteBitmapObject(HBITMAP bitmap) noexcept { ::DeleteObject(bitmap); }
 }  // namespace detail
 
 // RegOpenKeyEx, RegCreateKeyEx.
@@ -61,6 +62,6 @@ using UniqueRegistryKey = UniqueHandle<HKEY, detail::CloseRegistryKey, detail::N
 // LoadImage(IMAGE_ICON), CreateIconIndirect.
 using UniqueIcon = UniqueHandle<HICON, detail::DestroyIconHandle, detail::NullOf<HICON>>;
 // LoadImage(IMAGE_BITMAP), CreateDIBSection.
-using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteBitmap, detail::NullOf<HBITMAP>>;
+using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteBitmapObject, detail::NullOf<HBITMAP>>;
 
 }  // namespace kestro
