@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "win/Handle.h"
 #include "win/SystemError.h"
@@ -13,8 +14,8 @@ namespace kestro {
 
 namespace {
 
-// The viewer's display text; WHOIS servers send ASCII for the most part.
-constexpr UINT kAnswerCodePage = 936;
+// Both ways in the viewer's display text; WHOIS servers send ASCII for the most part.
+constexpr UINT kWhoisCodePage = 936;
 constexpr long kSocketEvents = FD_CONNECT | FD_WRITE | FD_READ | FD_CLOSE;
 
 // The exchange may run on any thread, before or after the main window's own
@@ -176,7 +177,7 @@ std::wstring QueryWhois(std::wstring_view server, std::wstring_view query,
   const AddressList addresses = Resolve(SplitServer(TrimBlanks(server)));
   // Each address in turn; the last failure stands for all of them.
   std::unique_ptr<Connection> connection;
-  SystemError failure(WSAHOST_NOT_FOUND);
+  std::optional<SystemError> failure;
   for (const ADDRINFOW* address = addresses.get(); address && !connection;
        address = address->ai_next) {
     auto attempt = std::make_unique<Connection>(cancel);
@@ -188,11 +189,11 @@ std::wstring QueryWhois(std::wstring_view server, std::wstring_view query,
       failure = e;
     }
   }
-  if (!connection) throw failure;
+  if (!connection) throw failure.value_or(SystemError(WSAHOST_NOT_FOUND));
 
   const ULONGLONG deadline = GetTickCount64() + timeouts.answerMs;
-  connection->SendAll(Narrow(TrimBlanks(query), kAnswerCodePage) + "\r\n", deadline);
-  return Widen(connection->ReceiveUntilClosed(deadline), kAnswerCodePage);
+  connection->SendAll(Narrow(TrimBlanks(query), kWhoisCodePage) + "\r\n", deadline);
+  return Widen(connection->ReceiveUntilClosed(deadline), kWhoisCodePage);
 }
 
 std::wstring WhoisCaption(std::wstring_view addressText) {
