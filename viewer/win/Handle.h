@@ -75,3 +75,18 @@ using UniqueFont = UniqueHandle<HFONT, detail::DeleteGdiObject>;
 using UniqueBitmap = UniqueHandle<HBITMAP, detail::DeleteGdiObject>;
 
 }  // namespace kestro
+
+// Windows Sockets.
+#include <winsock2.h>
+
+namespace kestro {
+
+namespace detail {
+inline SOCKET InvalidSocket() noexcept { return INVALID_SOCKET; }
+inline void CloseSocket(SOCKET s) noexcept { ::closesocket(s); }
+}  // namespace detail
+
+// socket, accept: INVALID_SOCKET when invalid.
+using UniqueSocket = UniqueHandle<SOCKET, detail::CloseSocket, detail::InvalidSocket>;
+
+}  // namespace kestro
