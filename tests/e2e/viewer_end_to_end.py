@@ -2,7 +2,7 @@
 """The installed viewer, end to end under Wine: start kestro.exe from
 C:\\Program Files\\Kestro, stop its timed refreshes with Ctrl+R, switch to the
 adapter table with Alt+0, save it with Ctrl+S through the real save dialog,
-close the window, and read the report file: code page 936, CR LF, the stamp,
+close the window answering "关闭", and read the report file: code page 936, CR LF, the stamp,
 the header, and one row for each of this machine's network interfaces."""
 import argparse
 import os
@@ -37,9 +37,14 @@ def main():
         if done.returncode != 0:
             fail("driver %s ended with %d" % (" ".join(words), done.returncode))
 
+    # A first run: no settings of an earlier one.
+    subprocess.run([args.wine_run, "reg", "delete", r"HKCU\Software\Corvanet\Kestro", "/f"],
+                   env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     viewer = subprocess.Popen([args.wine_run, os.path.join(install, "kestro.exe")], cwd=install,
                               env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
+        # The start-up opens on the connection view once the splash goes.
+        drive("startup")
         # Timed refreshes off first: a key that arrives while a refresh runs is
         # ignored, and on a busy machine refreshes take long.
         drive("keys", "ctrl+r")
@@ -54,7 +59,7 @@ def main():
         if not os.path.exists(report):
             fail("no report was written")
         time.sleep(0.5)
-        drive("close")
+        drive("close", "yes")
         status = viewer.wait(timeout=30)
         if status != 0:
             fail("kestro.exe ended with status %d" % status)

@@ -2,7 +2,16 @@
 //   viewer_driver keys alt+4|ctrl+s|f5   real key presses into its main window,
 //                                        once it is ready for them
 //   viewer_driver save-as PATH           answers its save-file dialog with PATH
-//   viewer_driver close                  closes its main window
+//   viewer_driver startup                the splash shows while the main window
+//                                        is hidden, then the main window shows
+//                                        and the splash goes
+//   viewer_driver close yes|minimize|escape
+//                                        closes its main window and answers the
+//                                        close question: "关闭" (the viewer
+//                                        ends), "最小化" or Esc (it hides)
+//   viewer_driver message TEXT           a "Kestro V 1.0" message box of any
+//                                        viewer saying TEXT: answers OK
+//   viewer_driver caption                prints the main window's caption
 // Exit status 0 when done, 1 when the window or dialog did not come, 2 on a
 // wrong call.
 #include <windows.h>
@@ -82,29 +91,112 @@ int SendKeys(HWND main, const wchar_t* shortcut) {
                                                                                               : 1;
 }
 
+std::wstring TextOf(HWND window) {
+  wchar_t text[256] = {};
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      1000, &length);
+  return text;
+}
+
+// A visible dialog box: of `process` (0: any), with `caption` (null: any)
+// and, when `text` is given, a control showing that text.
 struct DialogSearch {
-  DWORD process;
-  HWND found;
+  DWORD process = 0;
+  const wchar_t* caption = nullptr;
+  const wchar_t* text = nullptr;
+  HWND found = nullptr;
 };
 
-BOOL CALLBACK FindSaveDialog(HWND window, LPARAM parameter) {
+BOOL CALLBACK HasText(HWND control, LPARAM text) {
+  return TextOf(control) != reinterpret_cast<const wchar_t*>(text);
+}
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
   auto* search = reinterpret_cast<DialogSearch*>(parameter);
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process != search->process || std::wcscmp(className, L"#32770") != 0 ||
-      !IsWindowVisible(window))
+  if ((search->process && process != search->process) || std::wcscmp(className, L"#32770") != 0 ||
+      !IsWindowVisible(window) || (search->caption && TextOf(window) != search->caption) ||
+      (search->text && EnumChildWindows(window, HasText, reinterpret_cast<LPARAM>(search->text))))
     return TRUE;
   search->found = window;
   return FALSE;
 }
 
-int AnswerSaveDialog(HWND main, const wchar_t* path) {
-  DialogSearch search{0, nullptr};
-  GetWindowThreadProcessId(main, &search.process);
+HWND WaitForDialog(DialogSearch search) {
   for (int i = 0; i < kWaitSteps && !search.found; ++i, Sleep(kStepMs))
-    EnumWindows(FindSaveDialog, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+bool WaitFor(const auto& condition) {
+  for (int i = 0; i < kWaitSteps; ++i, Sleep(kStepMs))
+    if (condition()) return true;
+  return false;
+}
+
+int StartUp(HWND main) {
+  HWND splash = nullptr;
+  if (!WaitFor([&] {
+        return (splash = FindWindowW(L"TfrmSplash", nullptr)) && IsWindowVisible(splash);
+      })) {
+    std::fwprintf(stderr, L"viewer_driver: no splash\n");
+    return 1;
+  }
+  if (IsWindowVisible(main)) {
+    std::fwprintf(stderr, L"viewer_driver: the main window shows beside the splash\n");
+    return 1;
+  }
+  if (!WaitFor([&] { return IsWindowVisible(main) != FALSE; })) {
+    std::fwprintf(stderr, L"viewer_driver: the main window never showed\n");
+    return 1;
+  }
+  if (IsWindowVisible(splash)) {
+    std::fwprintf(stderr, L"viewer_driver: the splash stays beside the main window\n");
+    return 1;
+  }
+  return 0;
+}
+
+int CloseAndAnswer(HWND main, const std::wstring& answer) {
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  HWND question = WaitForDialog({.process = ProcessOf(main), .caption = L"你要做什么？"});
+  if (!question) {
+    std::fwprintf(stderr, L"viewer_driver: no close question\n");
+    return 1;
+  }
+  Sleep(300);
+  if (answer == L"yes") {
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    return WaitFor([&] { return !IsWindow(main); }) ? 0 : 1;
+  }
+  if (answer == L"minimize")
+    PostMessageW(question, WM_COMMAND, IDCANCEL, 0);
+  else  // Esc on its focused button, as the dialog's own keyboard handling sees it
+    PostMessageW(GetDlgItem(question, IDYES), WM_KEYDOWN, VK_ESCAPE, 0);
+  const bool hidden = WaitFor([&] { return !IsWindowVisible(question) && !IsWindowVisible(main); });
+  return hidden && IsWindow(main) ? 0 : 1;
+}
+
+int AnswerMessage(const wchar_t* text) {
+  HWND box = WaitForDialog({.caption = L"Kestro V 1.0", .text = text});
+  if (!box) return 1;
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return 0;
+}
+
+int AnswerSaveDialog(HWND main, const wchar_t* path) {
+  DialogSearch search{.process = ProcessOf(main)};
+  search.found = WaitForDialog(search);
   if (!search.found) return 1;
   Sleep(300);  // let the dialog finish its own start-up
   HWND name = GetDlgItem(search.found, cmb13);
@@ -119,10 +211,15 @@ int AnswerSaveDialog(HWND main, const wchar_t* path) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring verb = argc > 1 ? argv[1] : L"";
-  if (!((verb == L"keys" || verb == L"save-as") && argc == 3) && !(verb == L"close" && argc == 2)) {
-    std::fwprintf(stderr, L"usage: viewer_driver keys SHORTCUT | save-as PATH | close\n");
+  const bool oneWord =
+      verb == L"keys" || verb == L"save-as" || verb == L"close" || verb == L"message";
+  if (!(oneWord && argc == 3) && !((verb == L"startup" || verb == L"caption") && argc == 2)) {
+    std::fwprintf(stderr,
+                  L"usage: viewer_driver keys SHORTCUT | save-as PATH | startup | "
+                  L"close yes|minimize|escape | message TEXT | caption\n");
     return 2;
   }
+  if (verb == L"message") return AnswerMessage(argv[2]);
   HWND main = FindMainWindow();
   if (!main) {
     std::fwprintf(stderr, L"viewer_driver: no viewer window\n");
@@ -130,6 +227,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (verb == L"keys") return SendKeys(main, argv[2]);
   if (verb == L"save-as") return AnswerSaveDialog(main, argv[2]);
-  PostMessageW(main, WM_CLOSE, 0, 0);
-  return 0;
+  if (verb == L"startup") return StartUp(main);
+  if (verb == L"caption") {
+    std::wprintf(L"%ls\n", TextOf(main).c_str());
+    return 0;
+  }
+  return CloseAndAnswer(main, argv[2]);
 }

@@ -24,7 +24,11 @@ void Window::CreateWindowOf(const wchar_t* className, DWORD exStyle, const wchar
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    // Shared icons of the program's own resources: the system frees them.
+    wc.hIcon = LoadIconW(instance, L"MAINICON");
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"MAINICON", IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     wc.lpszClassName = className;
     if (!RegisterClassExW(&wc)) throw SystemError(GetLastError());
   }
