@@ -29,7 +29,8 @@ kestro_screenshot() {
 # Ends the viewer, and the prefix's wineserver and display if
 # kestro_viewer_start started them.
 kestro_viewer_stop() {
-  "$KESTRO_WINE" taskkill /im kestro.exe >/dev/null 2>&1 || true
+  # Ended, not closed: closing would ask the close question.
+  "$KESTRO_WINE" taskkill /f /im kestro.exe >/dev/null 2>&1 || true
   wait "$kestro_viewer_pid" 2>/dev/null || true
   if [ "$kestro_display_started" = 1 ]; then kestro_stop_prefix "$kestro_prefix"; fi
 }

@@ -80,11 +80,12 @@ kestro_start_prefix() {
     "$KESTRO_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     "$WINESERVER" -w
   fi
-  "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  # Refused (and so not an error) when the prefix's server runs already.
+  "$WINESERVER" -p >/dev/null 2>&1 </dev/null || true
   # Start the desktop process now, with no test's output attached: Wine
   # starts it from the first program that needs a window, and it would
   # keep that program's output pipe (and so its CTest run) open.
-  "$KESTRO_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
+  "$KESTRO_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null || true
 }
 
 kestro_stop_prefix() {

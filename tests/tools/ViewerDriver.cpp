@@ -1,14 +1,18 @@
 // Drives the running viewer from outside, as a user would:
-//   viewer_driver keys alt+4|ctrl+s|f5   real key presses into its main window,
+//   viewer_driver keys alt+4|ctrl+s|f5|f10|down|esc|...
+//                                        real key presses into its main window,
 //                                        once it is ready for them
 //   viewer_driver save-as PATH           answers its save-file dialog with PATH
 //   viewer_driver startup                the splash shows while the main window
 //                                        is hidden, then the main window shows
 //                                        and the splash goes
-//   viewer_driver close yes|minimize|escape
+//   viewer_driver close yes|minimize|escape|ask
 //                                        closes its main window and answers the
 //                                        close question: "关闭" (the viewer
-//                                        ends), "最小化" or Esc (it hides)
+//                                        ends), "最小化" or Esc (it hides);
+//                                        ask: leaves the question open
+//   viewer_driver answer yes|minimize|escape
+//                                        answers the open close question
 //   viewer_driver message TEXT           a "Kestro V 1.0" message box of any
 //                                        viewer saying TEXT: answers OK
 //   viewer_driver caption                prints the main window's caption
@@ -70,9 +74,19 @@ int SendKeys(HWND main, const wchar_t* shortcut) {
     key(vk, true);
     key(modifier, true);
   };
-  if (std::wcscmp(shortcut, L"f5") == 0) {
-    key(VK_F5, false);
-    key(VK_F5, true);
+  struct Named {
+    const wchar_t* name;
+    WORD vk;
+  };
+  static constexpr Named kNamed[] = {
+      {L"f5", VK_F5},     {L"f10", VK_F10},     {L"down", VK_DOWN},    {L"up", VK_UP},
+      {L"left", VK_LEFT}, {L"right", VK_RIGHT}, {L"enter", VK_RETURN}, {L"esc", VK_ESCAPE}};
+  const Named* named = nullptr;
+  for (const Named& candidate : kNamed)
+    if (std::wcscmp(shortcut, candidate.name) == 0) named = &candidate;
+  if (named) {
+    key(named->vk, false);
+    key(named->vk, true);
   } else if (std::wcsncmp(shortcut, L"alt+", 4) == 0 && shortcut[4] != 0) {
     chord(VK_MENU, shortcut[4]);
   } else if (std::wcsncmp(shortcut, L"ctrl+", 5) == 0 && shortcut[5] != 0) {
@@ -85,7 +99,8 @@ int SendKeys(HWND main, const wchar_t* shortcut) {
     std::fwprintf(stderr, L"viewer_driver: the viewer did not become ready\n");
     return 1;
   }
-  SetForegroundWindow(main);
+  // While a window of its own is modal, the keys go to that one.
+  if (IsWindowEnabled(main)) SetForegroundWindow(main);
   Sleep(200);
   return SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)) == keys.size() ? 0
                                                                                               : 1;
@@ -167,14 +182,14 @@ int StartUp(HWND main) {
   return 0;
 }
 
-int CloseAndAnswer(HWND main, const std::wstring& answer) {
-  PostMessageW(main, WM_CLOSE, 0, 0);
+int AnswerClose(HWND main, const std::wstring& answer) {
   HWND question = WaitForDialog({.process = ProcessOf(main), .caption = L"你要做什么？"});
   if (!question) {
     std::fwprintf(stderr, L"viewer_driver: no close question\n");
     return 1;
   }
   Sleep(300);
+  if (answer == L"ask") return 0;
   if (answer == L"yes") {
     PostMessageW(question, WM_COMMAND, IDYES, 0);
     return WaitFor([&] { return !IsWindow(main); }) ? 0 : 1;
@@ -211,12 +226,13 @@ int AnswerSaveDialog(HWND main, const wchar_t* path) {
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring verb = argc > 1 ? argv[1] : L"";
-  const bool oneWord =
-      verb == L"keys" || verb == L"save-as" || verb == L"close" || verb == L"message";
+  const bool oneWord = verb == L"keys" || verb == L"save-as" || verb == L"close" ||
+                       verb == L"answer" || verb == L"message";
   if (!(oneWord && argc == 3) && !((verb == L"startup" || verb == L"caption") && argc == 2)) {
     std::fwprintf(stderr,
                   L"usage: viewer_driver keys SHORTCUT | save-as PATH | startup | "
-                  L"close yes|minimize|escape | message TEXT | caption\n");
+                  L"close yes|minimize|escape|ask | answer yes|minimize|escape | "
+                  L"message TEXT | caption\n");
     return 2;
   }
   if (verb == L"message") return AnswerMessage(argv[2]);
@@ -232,5 +248,6 @@ int wmain(int argc, wchar_t** argv) {
     std::wprintf(L"%ls\n", TextOf(main).c_str());
     return 0;
   }
-  return CloseAndAnswer(main, argv[2]);
+  if (verb == L"close") PostMessageW(main, WM_CLOSE, 0, 0);
+  return AnswerClose(main, argv[2]);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "geo/Flags.h"
 #include "win/Handle.h"
 
@@ -14,6 +16,10 @@ namespace kestro::ui {
 UniqueIcon LoadProgramIcon(HINSTANCE module, int size);
 // The menus' and tool bar's pictures, 16 x 16 with alpha, in CommandPicture order.
 UniqueImageList LoadCommandPictures(HINSTANCE module);
+// The same pictures one bitmap each for menu items, laid on the menus'
+// colour (not every system blends a menu item's alpha); empty when the
+// resource is missing.
+std::vector<UniqueBitmap> LoadMenuPictures(HINSTANCE module);
 // The tray's blink (ImageList2): 0 a blue cube, 1 a red cube.
 inline constexpr int kCubeCount = 2;
 UniqueImageList LoadCubePictures(HINSTANCE module);

@@ -12,9 +12,11 @@ UINT StateOf(bool checked, bool enabled) {
   return (checked ? MFS_CHECKED : MFS_UNCHECKED) | (enabled ? MFS_ENABLED : MFS_DISABLED);
 }
 
-void InsertItem(HMENU menu, UINT id, std::wstring text, UINT state, bool radio) {
+void InsertItem(HMENU menu, UINT id, std::wstring text, UINT state, bool radio,
+                HBITMAP picture = nullptr) {
   MENUITEMINFOW item{sizeof item};
-  item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+  item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | (picture ? MIIM_BITMAP : 0);
+  item.hbmpItem = picture;
   item.fType = MFT_STRING | (radio ? MFT_RADIOCHECK : 0);
   item.fState = state;
   item.wID = id;
@@ -23,13 +25,14 @@ void InsertItem(HMENU menu, UINT id, std::wstring text, UINT state, bool radio) 
     throw SystemError(GetLastError());
 }
 
-void AppendEntries(HMENU menu, const CommandTable& commands, std::span<const MenuEntry> layout) {
+void AppendEntries(HMENU menu, const CommandTable& commands, std::span<const MenuEntry> layout,
+                   MenuPictures pictures) {
   for (const MenuEntry& entry : layout) {
     if (entry.hidden) continue;
     if (entry.command == 0)
       AppendMenuSeparator(menu);
     else
-      AppendCommandItem(menu, *commands.Find(entry.command));
+      AppendCommandItem(menu, *commands.Find(entry.command), pictures);
   }
 }
 
@@ -52,11 +55,13 @@ BYTE ToolStateBits(const Command& command) {
 
 }  // namespace
 
-void AppendCommandItem(HMENU menu, const Command& command) {
+void AppendCommandItem(HMENU menu, const Command& command, MenuPictures pictures) {
   std::wstring text = command.caption;
   if (command.shortcut.key != 0) text += L'\t' + CommandTable::ShortcutText(command.shortcut);
+  const bool pictured =
+      command.picture >= 0 && static_cast<size_t>(command.picture) < pictures.size();
   InsertItem(menu, command.id, std::move(text), StateOf(command.checked, command.enabled),
-             command.groupIndex != 0);
+             command.groupIndex != 0, pictured ? pictures[command.picture] : nullptr);
 }
 
 void AppendMenuItem(HMENU menu, UINT id, const std::wstring& caption, bool checked, bool radio) {
@@ -67,18 +72,20 @@ void AppendMenuSeparator(HMENU menu) {
   if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) throw SystemError(GetLastError());
 }
 
-UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntry> layout) {
+UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntry> layout,
+                          MenuPictures pictures) {
   UniqueMenu menu(CreatePopupMenu());
   if (!menu) throw SystemError(GetLastError());
-  AppendEntries(menu.get(), commands, layout);
+  AppendEntries(menu.get(), commands, layout, pictures);
   return menu;
 }
 
-UniqueMenu BuildMenuBar(const CommandTable& commands, std::span<const MenuLayout> menus) {
+UniqueMenu BuildMenuBar(const CommandTable& commands, std::span<const MenuLayout> menus,
+                        MenuPictures pictures) {
   UniqueMenu bar(CreateMenu());
   if (!bar) throw SystemError(GetLastError());
   for (const MenuLayout& layout : menus) {
-    UniqueMenu dropDown = BuildPopupMenu(commands, layout.entries);
+    UniqueMenu dropDown = BuildPopupMenu(commands, layout.entries, pictures);
     if (!AppendMenuW(bar.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(dropDown.get()),
                      layout.caption))
       throw SystemError(GetLastError());

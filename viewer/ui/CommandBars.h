@@ -27,17 +27,24 @@ struct MenuLayout {
   std::span<const MenuEntry> entries;
 };
 
+// The menus' pictures, by the commands' picture numbers (may be empty): 32-bit
+// bitmaps with premultiplied alpha, owned by whoever made them (LoadMenuPictures).
+using MenuPictures = std::span<const HBITMAP>;
+
 // One item: its caption, a tab and the shortcut text when there is one;
-// checked and enabled as the command is; a radio item for a command of a group.
-void AppendCommandItem(HMENU menu, const Command& command);
+// checked and enabled as the command is; a radio item for a command of a
+// group; its picture beside it.
+void AppendCommandItem(HMENU menu, const Command& command, MenuPictures pictures = {});
 // An item that is no command (the interface choice): `id` is what
 // TrackPopupMenu returns for it.
 void AppendMenuItem(HMENU menu, UINT id, const std::wstring& caption, bool checked, bool radio);
 void AppendMenuSeparator(HMENU menu);
 
-UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntry> layout);
+UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntry> layout,
+                          MenuPictures pictures = {});
 // The menu bar, one drop-down menu per layout, for SetMenu.
-UniqueMenu BuildMenuBar(const CommandTable& commands, std::span<const MenuLayout> menus);
+UniqueMenu BuildMenuBar(const CommandTable& commands, std::span<const MenuLayout> menus,
+                        MenuPictures pictures = {});
 // Brings the checks and enabled states of a built menu's command items (and
 // of its submenus) in step with the table: at WM_INITMENUPOPUP.
 void UpdateMenuStates(HMENU menu, const CommandTable& commands);

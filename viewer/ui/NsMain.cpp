@@ -61,7 +61,8 @@ void TMainForm::Create(const std::optional<Settings>& settings) {
                           kTrackBarId);
   statusBar_.Create(hwnd());
   windowOptions_.Start({toolBar_, trackBar_, [this] { Layout(); }});
-  SetMenu(hwnd(), BuildMenuBar(commands_, MainMenuLayout()).release());  // the window's now
+  menuPictures_ = LoadMenuPictures(GetModuleHandleW(nullptr));
+  SetMenu(hwnd(), BuildMenuBar(commands_, MainMenuLayout(), MenuPictureHandles()).release());
   accelerators_ = commands_.CreateAccelerators();
   if (settings) ApplySettings(*settings);
   Layout();
@@ -124,6 +125,9 @@ void TMainForm::Timer1Timer() {
 }
 
 void TMainForm::FormClose() {
+  // While a window of its own is modal (the question itself among them), a
+  // close request waits for it, as the close box of a disabled window does.
+  if (!IsWindowEnabled(hwnd())) return;
   if (closeQuestion_ && !closeQuestion_->AskClose()) {
     ShowWindow(hwnd(), SW_HIDE);
     return;
@@ -132,10 +136,16 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::ShowViewsDropDown(const NMTOOLBARW& button) {
-  UniqueMenu views = BuildPopupMenu(commands_, ViewMenuLayout());
+  UniqueMenu views = BuildPopupMenu(commands_, ViewMenuLayout(), MenuPictureHandles());
   POINT corner{button.rcButton.left, button.rcButton.bottom};
   ClientToScreen(toolBar_, &corner);
   TrackPopupMenu(views.get(), TPM_LEFTALIGN | TPM_TOPALIGN, corner.x, corner.y, 0, hwnd(), nullptr);
+}
+
+std::vector<HBITMAP> TMainForm::MenuPictureHandles() const {
+  std::vector<HBITMAP> handles;
+  for (const UniqueBitmap& picture : menuPictures_) handles.push_back(picture.get());
+  return handles;
 }
 
 void TMainForm::ActionListUpdate() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "net/NameInfoThread.h"
 #include "net/TableReader.h"
@@ -97,6 +98,7 @@ class TMainForm final : public Window, private ViewEvents {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Layout();
   void ApplySettings(const Settings& settings);
+  std::vector<HBITMAP> MenuPictureHandles() const;
   void Timer1Timer();
   // FormClose: "关闭" ends the program, every other answer hides the window.
   void FormClose();
@@ -124,6 +126,8 @@ class TMainForm final : public Window, private ViewEvents {
   StatusBar statusBar_;
   UniqueAccelerators accelerators_;
   UniqueImageList commandPictures_;
+  // The same pictures for the menus, which draw them beside their items.
+  std::vector<UniqueBitmap> menuPictures_;
   HWND toolBar_ = nullptr;
   HWND trackBar_ = nullptr;
   HWND waitPanel_ = nullptr;  // Panel1, "请等待"
