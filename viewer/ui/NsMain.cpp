@@ -100,11 +100,11 @@ Settings TMainForm::CollectSettings() const {
   settings.ShowByName = commands_.Find(kCmdByName)->checked;
   settings.ShowAllEndpoints = commands_.Find(kCmdAllEndpoints)->checked;
   settings.AutoRefresh = commands_.Find(kCmdAutoRefresh)->checked;
-  const ReportSettings& report = const_cast<TMainForm*>(this)->reports_.settings();
+  const ReportSettings& report = reports_.settings();
   settings.AppendStatistics = report.AppendStatistics;
   settings.AutoSave = report.AutoSave;
   settings.StatType = state_.CurrentView;
-  settings.Interval = const_cast<TMainForm*>(this)->viewActions_.Interval();
+  settings.Interval = viewActions_.Interval();
   settings.LastFile = report.LastFile;
   return settings;
 }

@@ -18,6 +18,7 @@ class ReportCommands {
   ReportCommands& operator=(const ReportCommands&) = delete;
 
   ReportSettings& settings() { return settings_; }
+  const ReportSettings& settings() const { return settings_; }
 
   // Nothing while a view is being updated; Save As while no file is chosen;
   // otherwise the current view into LastFile, appended when AppendStatistics.
