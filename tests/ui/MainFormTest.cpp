@@ -129,6 +129,19 @@ TEST_F(MainFormTest, TheMenuBarHasTheFiveMenusInTheirOrder) {
     }
     EXPECT_EQ(items, menus[m].items) << menus[m].caption;
   }
+  // Items show their commands' pictures, one bitmap each.
+  MENUITEMINFOW save{sizeof save};
+  save.fMask = MIIM_BITMAP;
+  ASSERT_TRUE(GetMenuItemInfoW(bar, kCmdSave, FALSE, &save));
+  BITMAP picture{};
+  ASSERT_TRUE(save.hbmpItem && GetObjectW(save.hbmpItem, sizeof picture, &picture));
+  EXPECT_EQ(picture.bmWidth, 16);
+  EXPECT_EQ(picture.bmHeight, 16);
+  MENUITEMINFOW about{sizeof about};
+  about.fMask = MIIM_BITMAP;
+  ASSERT_TRUE(GetMenuItemInfoW(bar, kCmdAbout, FALSE, &about));
+  EXPECT_NE(about.hbmpItem, save.hbmpItem);
+
   HMENU view = GetSubMenu(bar, 1);
   EXPECT_TRUE(GetMenuState(view, kCmdToolBar, MF_BYCOMMAND) & MF_CHECKED);
   EXPECT_TRUE(GetMenuState(view, kCmdStatusBar, MF_BYCOMMAND) & MF_CHECKED);
