@@ -78,6 +78,19 @@ void Dialog::PlaceDesigned(int id, int x, int y, int width, int height) {
              ScaleFromDesign(height), FALSE);
 }
 
+void Dialog::SetDesignedFont(const wchar_t* face, int points, BYTE charset) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(points, SystemDpi(), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = charset;
+  wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
+  font_.reset(CreateFontIndirectW(&font));
+  if (!font_) throw SystemError(GetLastError());
+  const auto wParam = reinterpret_cast<WPARAM>(font_.get());
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    SendMessageW(child, WM_SETFONT, wParam, FALSE);
+}
+
 void Dialog::CenterOn(HWND owner) {
   RECT area{};
   if (owner)
