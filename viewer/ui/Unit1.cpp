@@ -39,6 +39,7 @@ HWND TForm1::Memo1() const { return Item(IDC_TFORM1_MEMO1); }
 HWND TForm1::Edit1() const { return Item(IDC_TFORM1_EDIT1); }
 
 bool TForm1::OnInit() {
+  SetDesignedFont(L"Tahoma", 8, GB2312_CHARSET);
   constexpr int kWidth = 433;
   constexpr int kPanelHeight = 23;  // the strip at the bottom that holds ComboBox1
   constexpr int kMemoHeight = 424 - kPanelHeight;
@@ -50,7 +51,6 @@ bool TForm1::OnInit() {
   for (const wchar_t* server : kWhoisServers)
     SendMessageW(ComboBox1(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(server));
   SetWindowTextW(ComboBox1(), kInitialWhoisServer);
-  SetDesignedFont(L"Tahoma", 8, GB2312_CHARSET);
   icon_ = LoadProgramIcon(GetModuleHandleW(nullptr), GetSystemMetrics(SM_CXSMICON));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
   CenterOn(nullptr);

@@ -32,13 +32,13 @@ void TForm3::Create(HWND owner) { CreateModeless(owner, IDD_TFORM3); }
 HWND TForm3::Notice() const { return Item(IDC_TFORM3_NOTICE); }
 
 bool TForm3::OnInit() {
+  SetDesignedFont(L"Tahoma", 8, GB2312_CHARSET);
   constexpr int kWidth = 807;
   constexpr int kHeight = 556;
   constexpr int kNoticeMargin = 12;
   SetDesignedClientSize(kWidth, kHeight);
   PlaceDesigned(IDC_TFORM3_NOTICE, kNoticeMargin, kNoticeMargin, kWidth - 2 * kNoticeMargin,
                 kHeight - 2 * kNoticeMargin);
-  SetDesignedFont(L"Tahoma", 8, GB2312_CHARSET);
   icon_ = LoadProgramIcon(GetModuleHandleW(nullptr), GetSystemMetrics(SM_CXSMICON));
   SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
   RECT client{};
