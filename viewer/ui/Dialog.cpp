@@ -1,5 +1,7 @@
 #include "ui/Dialog.h"
 
+#include <utility>
+
 #include "ui/Window.h"
 #include "win/Dpi.h"
 #include "win/SystemError.h"
@@ -84,11 +86,12 @@ void Dialog::SetDesignedFont(const wchar_t* face, int points, BYTE charset) {
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = charset;
   wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
-  font_.reset(CreateFontIndirectW(&font));
-  if (!font_) throw SystemError(GetLastError());
-  const auto wParam = reinterpret_cast<WPARAM>(font_.get());
+  UniqueFont made(CreateFontIndirectW(&font));
+  if (!made) throw SystemError(GetLastError());
+  const auto wParam = reinterpret_cast<WPARAM>(made.get());
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     SendMessageW(child, WM_SETFONT, wParam, FALSE);
+  font_ = std::move(made);  // the controls no longer use the one it had
 }
 
 void Dialog::CenterOn(HWND owner) {
