@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/MessageLoop.h"
 #include "support/ScriptedNameService.h"
 #include "geo/GeoIP.h"
 #include "net/EndpointText.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 
+#include "support/MessageLoop.h"
 #include "support/ScriptedNameService.h"
 #include "net/EndpointText.h"
 

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "support/MessageLoop.h"
 #include "support/ScriptedNameService.h"
 #include "net/EndpointText.h"
 #include "views/ListModel.h"

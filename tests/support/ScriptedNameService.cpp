@@ -2,7 +2,6 @@
 
 #include <ws2tcpip.h>
 
-#include <algorithm>
 #include <chrono>
 
 #include "net/NameInfoThread.h"
@@ -68,19 +67,6 @@ int ScriptedNameService::QueryNameInfo(const TEndpointAddress& address, int flag
 int ScriptedNameService::QueryHostName(std::wstring& name) {
   name = hostName;
   return 0;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                              static_cast<DWORD>(std::min<ULONGLONG>(end - now, 10)), QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  }
-  return true;
 }
 
 bool WaitForLookupThreads(DWORD timeoutMs) {

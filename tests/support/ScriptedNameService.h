@@ -4,7 +4,6 @@
 // service names come from Winsock, as in production.
 
 #include <condition_variable>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -55,8 +54,6 @@ class ScriptedNameService : public NameService {
   int reverseCalls_ = 0;
 };
 
-// Lets the thread's messages run until `done` is true or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Waits until every lookup thread has ended; false on timeout.
 bool WaitForLookupThreads(DWORD timeoutMs);
 

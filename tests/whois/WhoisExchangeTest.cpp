@@ -7,7 +7,7 @@
 #include <optional>
 #include <thread>
 
-#include "WhoisPeer.h"
+#include "support/WhoisPeer.h"
 #include "net/GeoLocationPage.h"
 #include "net/Whois.h"
 #include "win/SystemError.h"

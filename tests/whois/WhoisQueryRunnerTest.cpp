@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
-#include "WhoisPeer.h"
+#include "support/MessageLoop.h"
+#include "support/WhoisPeer.h"
 #include "net/WhoisQueryRunner.h"
 #include "win/SystemError.h"
 
@@ -17,23 +17,6 @@ namespace {
 constexpr WhoisTimeouts kShort = {2'000, 1'500};
 // Time-outs that never pass in a test run: only cancelling ends such a query.
 constexpr WhoisTimeouts kNever = {INFINITE - 1, INFINITE - 1};
-
-// Lets this thread's messages run until `condition` holds, at most `timeoutMs`.
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  for (;;) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    if (condition()) return true;
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-  }
-}
-
-void Pump(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
-}
 
 // What the owner saw: each outcome and the thread it arrived on.
 struct Owner {
@@ -124,6 +107,31 @@ TEST(WhoisQueryRunner, AnEarlierAnswerAlreadyOnItsWayIsDropped) {
   Pump(300);
   ASSERT_EQ(owner.outcomes.size(), 1u);
   EXPECT_EQ(owner.outcomes[0].text, L"second\r\n");
+}
+
+TEST(WhoisQueryRunner, CancelEndsTheRunningQueryAndDropsAnOutcomeOnItsWay) {
+  WhoisPeer silent({{}, 0, PeerScript::End::Hold});
+  WhoisPeer quick({{"quick\r\n"}});
+  Owner owner;
+  WhoisQueryRunner runner(owner.Receiver(), kNever);
+
+  runner.Start(silent.Server(), L"10.0.0.1");
+  ASSERT_TRUE(silent.WaitForQueries(1, 10'000));
+  runner.Cancel();
+  EXPECT_TRUE(silent.WaitForClientCloses(1, 5'000));
+
+  // An answer complete and posted before the cancel is not delivered either.
+  runner.Start(quick.Server(), L"10.0.0.1");
+  ASSERT_TRUE(quick.WaitForClientCloses(1, 10'000));
+  Sleep(200);
+  runner.Cancel();
+  Pump(300);
+  EXPECT_TRUE(owner.outcomes.empty());
+
+  // The runner goes on taking queries.
+  runner.Start(quick.Server(), L"10.0.0.2");
+  ASSERT_TRUE(owner.WaitForOutcomes(1));
+  EXPECT_EQ(owner.outcomes[0].text, L"quick\r\n");
 }
 
 TEST(WhoisQueryRunner, DestroyingItWhileAQueryHangsEndsThatQuery) {

@@ -70,8 +70,7 @@ struct WhoisQueryRunner::Impl {
   }
 
   void Start(std::wstring server, std::wstring address) {
-    JoinFinished();
-    for (const auto& query : queries) SetEvent(query->cancel.get());
+    Cancel();
 
     auto query = std::make_unique<Query>();
     query->generation = ++latest;
@@ -86,6 +85,13 @@ struct WhoisQueryRunner::Impl {
           PostMessageW(window.get(), kQueryDone, started.generation, 0);
         });
     queries.push_back(std::move(query));
+  }
+
+  void Cancel() {
+    JoinFinished();
+    for (const auto& query : queries) SetEvent(query->cancel.get());
+    // An outcome already posted belongs to an older generation now.
+    ++latest;
   }
 
   void Deliver(unsigned generation) {
@@ -136,5 +142,7 @@ WhoisQueryRunner::~WhoisQueryRunner() = default;
 void WhoisQueryRunner::Start(std::wstring server, std::wstring address) {
   impl_->Start(std::move(server), std::move(address));
 }
+
+void WhoisQueryRunner::Cancel() { impl_->Cancel(); }
 
 }  // namespace kestro

@@ -36,6 +36,8 @@ class WhoisQueryRunner {
   // Queries `server` for `address` (trimmed by the exchange). A query still
   // running is cancelled: its outcome never arrives.
   void Start(std::wstring server, std::wstring address);
+  // Cancels the query still running, if any: its outcome never arrives.
+  void Cancel();
 
  private:
   struct Impl;

@@ -34,6 +34,8 @@ enum CommandId : UINT {
   kCmdOptions,
   kCmdAbout,
   kCmdStartupView,
+  kCmdWhois,            // Action9, also in the connection view's context menu
+  kCmdGeoLocation,      // Action10, likewise
   kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
 };
 constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }

@@ -1,5 +1,7 @@
 #include "ui/Dialog.h"
 
+#include <utility>
+
 #include "ui/Window.h"
 #include "win/Dpi.h"
 #include "win/SystemError.h"
@@ -76,6 +78,20 @@ void Dialog::SetDesignedClientSize(int width, int height) {
 void Dialog::PlaceDesigned(int id, int x, int y, int width, int height) {
   MoveWindow(Item(id), ScaleFromDesign(x), ScaleFromDesign(y), ScaleFromDesign(width),
              ScaleFromDesign(height), FALSE);
+}
+
+void Dialog::SetDesignedFont(const wchar_t* face, int points, BYTE charset) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(points, SystemDpi(), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = charset;
+  wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
+  UniqueFont made(CreateFontIndirectW(&font));
+  if (!made) throw SystemError(GetLastError());
+  const auto wParam = reinterpret_cast<WPARAM>(made.get());
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    SendMessageW(child, WM_SETFONT, wParam, FALSE);
+  font_ = std::move(made);  // the controls no longer use the one it had
 }
 
 void Dialog::CenterOn(HWND owner) {

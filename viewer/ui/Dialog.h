@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "win/Handle.h"
+
 namespace kestro::ui {
 
 class Dialog {
@@ -48,6 +50,9 @@ class Dialog {
   // client area's size, and a control's place in it.
   void SetDesignedClientSize(int width, int height);
   void PlaceDesigned(int id, int x, int y, int width, int height);
+  // The controls' font, `points` high at the system's DPI:
+  // the template's character set does not reach the font everywhere.
+  void SetDesignedFont(const wchar_t* face, int points, BYTE charset);
   // Centres the dialog on `owner`, or on the screen's work area when it is null.
   void CenterOn(HWND owner);
 
@@ -60,6 +65,7 @@ class Dialog {
   // ShowModal's loop runs while this has no value.
   bool showingModal_ = false;
   INT_PTR modalResult_ = 0;
+  UniqueFont font_;
 };
 
 }  // namespace kestro::ui

@@ -33,6 +33,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     mainForm.Create(ui::ReadSettings());
     mainForm.SetDestroyHandler(ui::WriteSettings);
     mainForm.SetQuitOnDestroy(true);
+    mainForm.lookups().CreateWhoisWindow();
+    mainForm.lookups().CreateGeoLocationWindow();
     ui::TfrmSplash splash;
     splash.Create();
     ui::TCloseDlg closeQuestion;

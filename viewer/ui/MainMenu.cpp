@@ -24,10 +24,10 @@ constexpr MenuEntry kViewMenu[] = {kMenuSeparator,           {kCmdToolBar},
                                    Hidden(ViewCommandId(9))};
 
 constexpr MenuEntry kOptionsMenu[] = {
-    {kCmdCloseConnection}, {kCmdAllEndpoints}, {kCmdByName},     kMenuSeparator,
-    {kCmdAutoRefresh},     {kCmdRefresh},      {kCmdAutoScroll}, Hidden(kCmdStateColor),
-    kMenuSeparator,        {kCmdBalloonTip},   {kCmdSound},      kMenuSeparator,
-    {kCmdOptions}};
+    {kCmdCloseConnection}, {kCmdAllEndpoints}, {kCmdByName},           kMenuSeparator,
+    {kCmdWhois},           {kCmdGeoLocation},  kMenuSeparator,         {kCmdAutoRefresh},
+    {kCmdRefresh},         {kCmdAutoScroll},   Hidden(kCmdStateColor), kMenuSeparator,
+    {kCmdBalloonTip},      {kCmdSound},        kMenuSeparator,         {kCmdOptions}};
 
 // The process commands join this menu as they are added.
 constexpr std::span<const MenuEntry> kProcessMenu{};

@@ -16,6 +16,7 @@
 #include "ui/ConnectionCommands.h"
 #include "ui/ListCommands.h"
 #include "ui/ListViewControl.h"
+#include "ui/LookupCommands.h"
 #include "ui/MainContext.h"
 #include "ui/MessagePump.h"
 #include "ui/ReportCommands.h"
@@ -90,6 +91,7 @@ class TMainForm final : public Window, private ViewEvents {
   ListCommands& listCommands() { return listCommands_; }
   ReportCommands& reports() { return reports_; }
   WindowOptions& windowOptions() { return windowOptions_; }
+  LookupCommands& lookups() { return lookups_; }
 
   // The idle-time update of the commands' check and enabled states.
   void ActionListUpdate();
@@ -142,6 +144,7 @@ class TMainForm final : public Window, private ViewEvents {
   ListCommands listCommands_{context_};
   ReportCommands reports_{context_};
   WindowOptions windowOptions_{context_, viewActions_, reports_};
+  LookupCommands lookups_{context_};
 };
 
 }  // namespace kestro::ui

@@ -1,4 +1,4 @@
-#include "WhoisPeer.h"
+#include "support/WhoisPeer.h"
 
 #include <ws2tcpip.h>
 
