@@ -1,5 +1,7 @@
 #include "ui/Artwork.h"
 
+#include <cstring>
+
 #include "res/ArtworkRes.h"
 #include "ui/CommandPictures.h"
 
@@ -22,7 +24,37 @@ UniqueImageList LoadStrip(HINSTANCE module, int id, int count) {
   return list;
 }
 
+void Premultiply(BYTE* pixel, LONG count) {
+  for (LONG i = 0; i < count; ++i, pixel += 4)
+    for (int channel = 0; channel < 3; ++channel)
+      pixel[channel] = static_cast<BYTE>((pixel[channel] * pixel[3] + 127) / 255);
+}
+
 }  // namespace
+
+HBITMAP MenuPictures::Get(int picture) {
+  if (auto found = pictures_.find(picture); found != pictures_.end()) return found->second.get();
+  if (!strip_) strip_ = LoadDib(module_, IDB_COMMAND_PICTURES);
+  DIBSECTION source{};
+  if (!strip_ || GetObjectW(strip_.get(), sizeof source, &source) != sizeof source ||
+      source.dsBm.bmBitsPixel != 32 || picture < 0 || (picture + 1) * 16 > source.dsBm.bmWidth ||
+      source.dsBm.bmHeight < 16)
+    return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, 16, -16, 1, 32, BI_RGB};  // top-down
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) return nullptr;
+  const bool bottomUp = source.dsBmih.biHeight > 0;
+  const auto* strip = static_cast<const BYTE*>(source.dsBm.bmBits);
+  for (int y = 0; y < 16; ++y) {
+    const int row = bottomUp ? source.dsBm.bmHeight - 1 - y : y;
+    std::memcpy(static_cast<BYTE*>(bits) + y * 16 * 4,
+                strip + row * source.dsBm.bmWidthBytes + picture * 16 * 4, 16 * 4);
+  }
+  Premultiply(static_cast<BYTE*>(bits), 16 * 16);
+  return (pictures_[picture] = std::move(bitmap)).get();
+}
 
 UniqueIcon LoadProgramIcon(HINSTANCE module, int size) {
   return UniqueIcon(static_cast<HICON>(LoadImageW(module, L"MAINICON", IMAGE_ICON, size, size, 0)));
@@ -43,11 +75,7 @@ UniqueBitmap LoadSplashEmblem(HINSTANCE module) {
       dib.dsBm.bmBitsPixel != 32)
     return {};
   // The file holds straight alpha; AlphaBlend wants each colour already multiplied by it.
-  auto* pixel = static_cast<BYTE*>(dib.dsBm.bmBits);
-  const LONG count = dib.dsBm.bmWidth * dib.dsBm.bmHeight;
-  for (LONG i = 0; i < count; ++i, pixel += 4)
-    for (int channel = 0; channel < 3; ++channel)
-      pixel[channel] = static_cast<BYTE>((pixel[channel] * pixel[3] + 127) / 255);
+  Premultiply(static_cast<BYTE*>(dib.dsBm.bmBits), dib.dsBm.bmWidth * dib.dsBm.bmHeight);
   return emblem;
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "geo/Flags.h"
 #include "win/Handle.h"
 
@@ -14,6 +16,20 @@ namespace kestro::ui {
 UniqueIcon LoadProgramIcon(HINSTANCE module, int size);
 // The menus' and tool bar's pictures, 16 x 16 with alpha, in CommandPicture order.
 UniqueImageList LoadCommandPictures(HINSTANCE module);
+// The pictures menu items show (MENUITEMINFO's hbmpItem, which the menu does
+// not own): each command picture as a 16 x 16 32-bit DIB section with
+// premultiplied alpha, cut from the strip on first use and kept while this
+// lives. A picture the strip lacks gives null.
+class MenuPictures {
+ public:
+  explicit MenuPictures(HINSTANCE module) : module_(module) {}
+  HBITMAP Get(int picture);
+
+ private:
+  HINSTANCE module_;
+  UniqueBitmap strip_;
+  std::map<int, UniqueBitmap> pictures_;
+};
 // The tray's blink (ImageList2): 0 a blue cube, 1 a red cube.
 inline constexpr int kCubeCount = 2;
 UniqueImageList LoadCubePictures(HINSTANCE module);

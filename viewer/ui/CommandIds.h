@@ -34,6 +34,17 @@ enum CommandId : UINT {
   kCmdOptions,
   kCmdAbout,
   kCmdStartupView,
+  kCmdEndProcess,         // Action1
+  kCmdUpload,             // Action2
+  kCmdShellProperties,    // Action3
+  kCmdCopyRow,            // Action5
+  kCmdCopyRemoteIp,       // Action6
+  kCmdProcessProperties,  // ProcessProperties1
+  kCmdShowWindow,         // Show1, the tray menu
+  kCmdHideWindow,         // Hidewindow1, the tray menu
+  // The lookup windows' commands; a layout may name them before they are in the table.
+  kCmdWhois,            // Action9
+  kCmdGeolocation,      // Action10
   kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
 };
 constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }

@@ -56,6 +56,7 @@ void TMainForm::Create(const std::optional<Settings>& settings) {
       CreateToolBar(hwnd(), kToolBarId, commands_, MainToolBarLayout(), commandPictures_.get());
   listView_.Create(hwnd(), kListViewId, list_);
   listCommands_.Start();
+  rowCommands_.Start();
   waitPanel_ = CreateChild(hwnd(), L"STATIC", L"请等待", SS_CENTER | SS_CENTERIMAGE, 0);
   trackBar_ = CreateChild(hwnd(), TRACKBAR_CLASSW, nullptr, TBS_HORZ | TBS_NOTICKS | WS_TABSTOP,
                           kTrackBarId);
@@ -64,6 +65,7 @@ void TMainForm::Create(const std::optional<Settings>& settings) {
   SetMenu(hwnd(), BuildMenuBar(commands_, MainMenuLayout()).release());  // the window's now
   accelerators_ = commands_.CreateAccelerators();
   if (settings) ApplySettings(*settings);
+  tray_.Start();
   Layout();
   state_.Ready = true;
   viewActions_.Start();
@@ -125,7 +127,7 @@ void TMainForm::Timer1Timer() {
 
 void TMainForm::FormClose() {
   if (closeQuestion_ && !closeQuestion_->AskClose()) {
-    ShowWindow(hwnd(), SW_HIDE);
+    tray_.HideToTray();
     return;
   }
   DestroyWindow(hwnd());
@@ -168,8 +170,17 @@ void TMainForm::Layout() {
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
+      // However it was minimised, the window goes to the tray.
+      if (wParam == SIZE_MINIMIZED) tray_.HideToTray();
       if (statusBar_.hwnd()) Layout();
       return 0;
+    case WM_SYSCOMMAND:
+      // The minimise box hides the window in the size it has.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        tray_.HideToTray();
+        return 0;
+      }
+      break;
     case WM_COMMAND:
       viewActions_.RunShowingErrors([&] { commands_.Execute(LOWORD(wParam)); });
       return 0;
@@ -184,9 +195,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       FormClose();
       return 0;
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) == listView_.hwnd() &&
-          viewActions_.ListViewPopupPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
-        return 0;
+      if (reinterpret_cast<HWND>(wParam) == listView_.hwnd()) {
+        const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (viewActions_.ListViewPopupPopup(screen) || rowCommands_.ListViewPopupPopup(screen))
+          return 0;
+      }
       break;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -234,10 +247,14 @@ bool TMainForm::PendingMessagesDue() { return pump_.Due(); }
 
 void TMainForm::SetStatusText(const std::wstring& text) { statusBar_.SetText(0, text); }
 
-void TMainForm::ActivitySignal() { connections_.ActivitySignal(); }
+void TMainForm::ActivitySignal() { tray_.ActivitySignal(); }
 
 void TMainForm::PlayNewConnectionSound() { sndPlaySoundW(L"sound.wav", SND_NODEFAULT | SND_SYNC); }
 
 void TMainForm::ScrollToEnd() { listView_.ScrollToEnd(); }
+
+void TMainForm::ShowNewConnectionBalloon(const std::wstring& title, const std::wstring& text) {
+  tray_.ShowBalloon(title, text);
+}
 
 }  // namespace kestro::ui
