@@ -15,6 +15,9 @@ bool SameFileName(std::wstring_view a, std::wstring_view b) {
 }
 
 bool RunsProgram(HANDLE process, std::wstring_view programName) {
+  // A process that has ended may live on as long as someone holds a handle.
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process, &exitCode) || exitCode != STILL_ACTIVE) return false;
   wchar_t path[MAX_PATH * 2] = {};
   DWORD length = MAX_PATH * 2;
   if (!QueryFullProcessImageNameW(process, 0, path, &length)) return false;
