@@ -52,7 +52,16 @@ HBITMAP MenuPictures::Get(int picture) {
     std::memcpy(static_cast<BYTE*>(bits) + y * 16 * 4,
                 strip + row * source.dsBm.bmWidthBytes + picture * 16 * 4, 16 * 4);
   }
-  Premultiply(static_cast<BYTE*>(bits), 16 * 16);
+  // Laid on the menu's colour and opaque: not every menu blends a bitmap's alpha.
+  const COLORREF menu = GetSysColor(COLOR_MENU);
+  const BYTE back[3] = {GetBValue(menu), GetGValue(menu), GetRValue(menu)};
+  auto* pixel = static_cast<BYTE*>(bits);
+  for (int i = 0; i < 16 * 16; ++i, pixel += 4) {
+    for (int channel = 0; channel < 3; ++channel)
+      pixel[channel] = static_cast<BYTE>(
+          (pixel[channel] * pixel[3] + back[channel] * (255 - pixel[3]) + 127) / 255);
+    pixel[3] = 255;
+  }
   return (pictures_[picture] = std::move(bitmap)).get();
 }
 

@@ -17,8 +17,8 @@ UniqueIcon LoadProgramIcon(HINSTANCE module, int size);
 // The menus' and tool bar's pictures, 16 x 16 with alpha, in CommandPicture order.
 UniqueImageList LoadCommandPictures(HINSTANCE module);
 // The pictures menu items show (MENUITEMINFO's hbmpItem, which the menu does
-// not own): each command picture as a 16 x 16 32-bit DIB section with
-// premultiplied alpha, cut from the strip on first use and kept while this
+// not own): each command picture as an opaque 16 x 16 32-bit DIB section on
+// the menu's colour, cut from the strip on first use and kept while this
 // lives. A picture the strip lacks gives null.
 class MenuPictures {
  public:
