@@ -105,14 +105,15 @@ TEST_F(MainFormTest, TheMenuBarHasTheFiveMenusInTheirOrder) {
     std::vector<std::wstring> items;
   };
   const MenuCase menus[] = {
-      {L"文件", {L"保存\tCtrl+S", L"另存为", L"-", L"退出"}},
+      {L"文件", {L"复制项目", L"复制远程IP", L"-", L"保存\tCtrl+S", L"另存为", L"-", L"退出"}},
       {L"查看",
        {L"-", L"工具栏", L"状态栏", L"-", L"总在最前面", L"透明度", L"-", L"显示网格线", L"选择列",
         L"-"}},
       {L"选项",
-       {L"关闭连接\tCtrl+K", L"所有端点\tCtrl+A", L"解析地址\tCtrl+M", L"-", L"自动刷新\tCtrl+R",
-        L"刷新\tF5", L"自动滚屏", L"-", L"建立通知", L"建立声音", L"-", L"选项"}},
-      {L"进程", {}},
+       {L"关闭连接\tCtrl+K", L"所有端点\tCtrl+A", L"解析地址\tCtrl+M", L"-", L"域名和IP信息",
+        L"地理IP工具", L"-", L"自动刷新\tCtrl+R", L"刷新\tF5", L"自动滚屏", L"-", L"建立通知",
+        L"建立声音", L"-", L"选项"}},
+      {L"进程", {L"进程属性", L"结束进程", L"属性", L"上传到Mirovan扫描"}},
       {L"帮助", {L"关于"}},
   };
   HMENU bar = GetMenu(form.hwnd());

@@ -24,17 +24,6 @@ UniqueImageList LoadStrip(HINSTANCE module, int id, int count) {
   return list;
 }
 
-// A 32-bit DIB section's pixels, or null when it is none.
-BYTE* Pixels32(HBITMAP bitmap, BITMAP& info) {
-  DIBSECTION dib{};
-  if (!bitmap || GetObjectW(bitmap, sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32)
-    return nullptr;
-  info = dib.dsBm;
-  return static_cast<BYTE*>(dib.dsBm.bmBits);
-}
-
-// The files hold straight alpha; AlphaBlend and the menus want each colour
-// already multiplied by it.
 void Premultiply(BYTE* pixel, LONG count) {
   for (LONG i = 0; i < count; ++i, pixel += 4)
     for (int channel = 0; channel < 3; ++channel)
@@ -42,6 +31,39 @@ void Premultiply(BYTE* pixel, LONG count) {
 }
 
 }  // namespace
+
+HBITMAP MenuPictures::Get(int picture) {
+  if (auto found = pictures_.find(picture); found != pictures_.end()) return found->second.get();
+  if (!strip_) strip_ = LoadDib(module_, IDB_COMMAND_PICTURES);
+  DIBSECTION source{};
+  if (!strip_ || GetObjectW(strip_.get(), sizeof source, &source) != sizeof source ||
+      source.dsBm.bmBitsPixel != 32 || picture < 0 || (picture + 1) * 16 > source.dsBm.bmWidth ||
+      source.dsBm.bmHeight < 16)
+    return nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, 16, -16, 1, 32, BI_RGB};  // top-down
+  void* bits = nullptr;
+  UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) return nullptr;
+  const bool bottomUp = source.dsBmih.biHeight > 0;
+  const auto* strip = static_cast<const BYTE*>(source.dsBm.bmBits);
+  for (int y = 0; y < 16; ++y) {
+    const int row = bottomUp ? source.dsBm.bmHeight - 1 - y : y;
+    std::memcpy(static_cast<BYTE*>(bits) + y * 16 * 4,
+                strip + row * source.dsBm.bmWidthBytes + picture * 16 * 4, 16 * 4);
+  }
+  // Laid on the menu's colour and opaque: not every menu blends a bitmap's alpha.
+  const COLORREF menu = GetSysColor(COLOR_MENU);
+  const BYTE back[3] = {GetBValue(menu), GetGValue(menu), GetRValue(menu)};
+  auto* pixel = static_cast<BYTE*>(bits);
+  for (int i = 0; i < 16 * 16; ++i, pixel += 4) {
+    for (int channel = 0; channel < 3; ++channel)
+      pixel[channel] = static_cast<BYTE>(
+          (pixel[channel] * pixel[3] + back[channel] * (255 - pixel[3]) + 127) / 255);
+    pixel[3] = 255;
+  }
+  return (pictures_[picture] = std::move(bitmap)).get();
+}
 
 UniqueIcon LoadProgramIcon(HINSTANCE module, int size) {
   return UniqueIcon(static_cast<HICON>(LoadImageW(module, L"MAINICON", IMAGE_ICON, size, size, 0)));
@@ -55,43 +77,14 @@ UniqueImageList LoadCubePictures(HINSTANCE module) {
   return LoadStrip(module, IDB_CUBES, kCubeCount);
 }
 
-std::vector<UniqueBitmap> LoadMenuPictures(HINSTANCE module) {
-  UniqueBitmap strip = LoadDib(module, IDB_COMMAND_PICTURES);
-  BITMAP info{};
-  BYTE* source = Pixels32(strip.get(), info);
-  std::vector<UniqueBitmap> pictures;
-  if (!source) return pictures;
-  const LONG count = info.bmWidth * info.bmHeight;
-  Premultiply(source, count);
-  const COLORREF menu = GetSysColor(COLOR_MENU);
-  const BYTE background[3] = {GetBValue(menu), GetGValue(menu), GetRValue(menu)};
-  for (BYTE* pixel = source; pixel < source + count * 4; pixel += 4) {
-    for (int channel = 0; channel < 3; ++channel)
-      pixel[channel] =
-          static_cast<BYTE>(pixel[channel] + background[channel] * (255 - pixel[3]) / 255);
-    pixel[3] = 255;
-  }
-  const int rows = info.bmHeight;
-  BITMAPINFO header{{sizeof(BITMAPINFOHEADER), 16, rows, 1, 32, BI_RGB}};
-  for (int left = 0; left + 16 <= info.bmWidth; left += 16) {
-    void* bits = nullptr;
-    UniqueBitmap picture(CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!picture) return {};
-    // Both bitmaps keep the same row order, so the rows copy as they are.
-    for (int row = 0; row < rows; ++row)
-      memcpy(static_cast<BYTE*>(bits) + row * 16 * 4, source + row * info.bmWidthBytes + left * 4,
-             16 * 4);
-    pictures.push_back(std::move(picture));
-  }
-  return pictures;
-}
-
 UniqueBitmap LoadSplashEmblem(HINSTANCE module) {
   UniqueBitmap emblem = LoadDib(module, IDB_SPLASH_EMBLEM);
-  BITMAP info{};
-  BYTE* pixels = Pixels32(emblem.get(), info);
-  if (!pixels) return {};
-  Premultiply(pixels, info.bmWidth * info.bmHeight);
+  DIBSECTION dib{};
+  if (!emblem || GetObjectW(emblem.get(), sizeof dib, &dib) != sizeof dib ||
+      dib.dsBm.bmBitsPixel != 32)
+    return {};
+  // The file holds straight alpha; AlphaBlend wants each colour already multiplied by it.
+  Premultiply(static_cast<BYTE*>(dib.dsBm.bmBits), dib.dsBm.bmWidth * dib.dsBm.bmHeight);
   return emblem;
 }
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <map>
 
 #include "geo/Flags.h"
 #include "win/Handle.h"
@@ -16,10 +16,20 @@ namespace kestro::ui {
 UniqueIcon LoadProgramIcon(HINSTANCE module, int size);
 // The menus' and tool bar's pictures, 16 x 16 with alpha, in CommandPicture order.
 UniqueImageList LoadCommandPictures(HINSTANCE module);
-// The same pictures one bitmap each for menu items, laid on the menus'
-// colour (not every system blends a menu item's alpha); empty when the
-// resource is missing.
-std::vector<UniqueBitmap> LoadMenuPictures(HINSTANCE module);
+// The pictures menu items show (MENUITEMINFO's hbmpItem, which the menu does
+// not own): each command picture as an opaque 16 x 16 32-bit DIB section on
+// the menu's colour, cut from the strip on first use and kept while this
+// lives. A picture the strip lacks gives null.
+class MenuPictures {
+ public:
+  explicit MenuPictures(HINSTANCE module) : module_(module) {}
+  HBITMAP Get(int picture);
+
+ private:
+  HINSTANCE module_;
+  UniqueBitmap strip_;
+  std::map<int, UniqueBitmap> pictures_;
+};
 // The tray's blink (ImageList2): 0 a blue cube, 1 a red cube.
 inline constexpr int kCubeCount = 2;
 UniqueImageList LoadCubePictures(HINSTANCE module);

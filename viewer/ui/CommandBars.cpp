@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "ui/Artwork.h"
 #include "win/SystemError.h"
 
 namespace kestro::ui {
@@ -16,23 +17,47 @@ void InsertItem(HMENU menu, UINT id, std::wstring text, UINT state, bool radio,
                 HBITMAP picture = nullptr) {
   MENUITEMINFOW item{sizeof item};
   item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | (picture ? MIIM_BITMAP : 0);
-  item.hbmpItem = picture;
   item.fType = MFT_STRING | (radio ? MFT_RADIOCHECK : 0);
   item.fState = state;
   item.wID = id;
   item.dwTypeData = text.data();
+  item.hbmpItem = picture;
   if (!InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item))
     throw SystemError(GetLastError());
 }
 
+HBITMAP PictureOf(const Command& command, MenuPictures* pictures) {
+  return pictures && command.picture >= 0 ? pictures->Get(command.picture) : nullptr;
+}
+
+// A separator is dropped when every entry of its group (up to the next
+// separator) names a command that is not in the table.
+bool GroupIsMissing(const CommandTable& commands, std::span<const MenuEntry> group) {
+  bool any = false;
+  for (const MenuEntry& entry : group) {
+    if (entry.command == 0) break;
+    if (commands.Find(entry.command)) return false;
+    any = true;
+  }
+  return any;
+}
+
 void AppendEntries(HMENU menu, const CommandTable& commands, std::span<const MenuEntry> layout,
-                   MenuPictures pictures) {
-  for (const MenuEntry& entry : layout) {
+                   MenuPictures* pictures) {
+  for (size_t i = 0; i < layout.size(); ++i) {
+    const MenuEntry& entry = layout[i];
     if (entry.hidden) continue;
-    if (entry.command == 0)
-      AppendMenuSeparator(menu);
+    if (entry.command == 0) {
+      if (!GroupIsMissing(commands, layout.subspan(i + 1))) AppendMenuSeparator(menu);
+      continue;
+    }
+    const Command* command = commands.Find(entry.command);
+    if (!command) continue;
+    if (entry.mirrorCaption)
+      InsertItem(menu, command->id, entry.mirrorCaption, StateOf(false, command->enabled), false,
+                 PictureOf(*command, pictures));
     else
-      AppendCommandItem(menu, *commands.Find(entry.command), pictures);
+      AppendCommandItem(menu, *command, pictures);
   }
 }
 
@@ -55,13 +80,11 @@ BYTE ToolStateBits(const Command& command) {
 
 }  // namespace
 
-void AppendCommandItem(HMENU menu, const Command& command, MenuPictures pictures) {
+void AppendCommandItem(HMENU menu, const Command& command, MenuPictures* pictures) {
   std::wstring text = command.caption;
   if (command.shortcut.key != 0) text += L'\t' + CommandTable::ShortcutText(command.shortcut);
-  const bool pictured =
-      command.picture >= 0 && static_cast<size_t>(command.picture) < pictures.size();
   InsertItem(menu, command.id, std::move(text), StateOf(command.checked, command.enabled),
-             command.groupIndex != 0, pictured ? pictures[command.picture] : nullptr);
+             command.groupIndex != 0, PictureOf(command, pictures));
 }
 
 void AppendMenuItem(HMENU menu, UINT id, const std::wstring& caption, bool checked, bool radio) {
@@ -73,7 +96,7 @@ void AppendMenuSeparator(HMENU menu) {
 }
 
 UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntry> layout,
-                          MenuPictures pictures) {
+                          MenuPictures* pictures) {
   UniqueMenu menu(CreatePopupMenu());
   if (!menu) throw SystemError(GetLastError());
   AppendEntries(menu.get(), commands, layout, pictures);
@@ -81,7 +104,7 @@ UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntr
 }
 
 UniqueMenu BuildMenuBar(const CommandTable& commands, std::span<const MenuLayout> menus,
-                        MenuPictures pictures) {
+                        MenuPictures* pictures) {
   UniqueMenu bar(CreateMenu());
   if (!bar) throw SystemError(GetLastError());
   for (const MenuLayout& layout : menus) {
@@ -152,6 +175,9 @@ void UpdateToolBarStates(HWND toolBar, const CommandTable& commands) {
     const BYTE state =
         static_cast<BYTE>((button.fsState & TBSTATE_HIDDEN) | ToolStateBits(*command));
     SendMessageW(toolBar, TB_SETSTATE, button.idCommand, MAKELONG(state, 0));
+    const int picture = command->picture >= 0 ? command->picture : I_IMAGENONE;
+    if (button.iBitmap != picture)
+      SendMessageW(toolBar, TB_CHANGEBITMAP, button.idCommand, MAKELPARAM(picture, 0));
   }
 }
 

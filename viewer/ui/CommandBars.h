@@ -15,10 +15,14 @@
 
 namespace kestro::ui {
 
-// An entry of a menu: a command, or a separator.
+// An entry of a menu: a command, or a separator. A command that is not in the
+// table is left out, and so is a separator whose group holds only such entries.
 struct MenuEntry {
   UINT command = 0;  // 0: a separator
   bool hidden = false;
+  // A mirror of the command in another menu: this caption, and the command's
+  // state shown by its picture alone (no check mark).
+  const wchar_t* mirrorCaption = nullptr;
 };
 inline constexpr MenuEntry kMenuSeparator{};
 
@@ -27,24 +31,22 @@ struct MenuLayout {
   std::span<const MenuEntry> entries;
 };
 
-// The menus' pictures, by the commands' picture numbers (may be empty): 32-bit
-// bitmaps with premultiplied alpha, owned by whoever made them (LoadMenuPictures).
-using MenuPictures = std::span<const HBITMAP>;
+class MenuPictures;
 
 // One item: its caption, a tab and the shortcut text when there is one;
-// checked and enabled as the command is; a radio item for a command of a
-// group; its picture beside it.
-void AppendCommandItem(HMENU menu, const Command& command, MenuPictures pictures = {});
+// checked and enabled as the command is; a radio item for a command of a group;
+// the command's picture when `pictures` are given.
+void AppendCommandItem(HMENU menu, const Command& command, MenuPictures* pictures = nullptr);
 // An item that is no command (the interface choice): `id` is what
 // TrackPopupMenu returns for it.
 void AppendMenuItem(HMENU menu, UINT id, const std::wstring& caption, bool checked, bool radio);
 void AppendMenuSeparator(HMENU menu);
 
 UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntry> layout,
-                          MenuPictures pictures = {});
+                          MenuPictures* pictures = nullptr);
 // The menu bar, one drop-down menu per layout, for SetMenu.
 UniqueMenu BuildMenuBar(const CommandTable& commands, std::span<const MenuLayout> menus,
-                        MenuPictures pictures = {});
+                        MenuPictures* pictures = nullptr);
 // Brings the checks and enabled states of a built menu's command items (and
 // of its submenus) in step with the table: at WM_INITMENUPOPUP.
 void UpdateMenuStates(HMENU menu, const CommandTable& commands);
@@ -64,7 +66,7 @@ struct ToolEntry {
 // showing it later keeps its place. Its hints come through AnswerToolTip.
 HWND CreateToolBar(HWND parent, int id, const CommandTable& commands,
                    std::span<const ToolEntry> layout, HIMAGELIST images);
-// Brings the buttons' checks and enabled states in step with the table.
+// Brings the buttons' checks, enabled states and pictures in step with the table.
 void UpdateToolBarStates(HWND toolBar, const CommandTable& commands);
 // The parent's WM_NOTIFY: answers a tool tip's request for a button's text
 // with its command's hint; false for every other notification.

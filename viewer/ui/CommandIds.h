@@ -34,9 +34,17 @@ enum CommandId : UINT {
   kCmdOptions,
   kCmdAbout,
   kCmdStartupView,
-  kCmdWhois,            // Action9, also in the connection view's context menu
-  kCmdGeoLocation,      // Action10, likewise
-  kCmdViewFirst = 200,  // + tag: actNIC .. actUDP
+  kCmdEndProcess,         // Action1
+  kCmdUpload,             // Action2
+  kCmdShellProperties,    // Action3
+  kCmdCopyRow,            // Action5
+  kCmdCopyRemoteIp,       // Action6
+  kCmdProcessProperties,  // ProcessProperties1
+  kCmdShowWindow,         // Show1, the tray menu
+  kCmdHideWindow,         // Hidewindow1, the tray menu
+  kCmdWhois,              // Action9, also in the connection view's context menu
+  kCmdGeoLocation,        // Action10, likewise
+  kCmdViewFirst = 200,    // + tag: actNIC .. actUDP
 };
 constexpr UINT ViewCommandId(uint8_t tag) { return kCmdViewFirst + UINT{tag}; }
 

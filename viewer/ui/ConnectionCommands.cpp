@@ -47,17 +47,24 @@ void ConnectionCommands::AddCommands() {
                 .picture = kPictureAutoScroll,
                 .execute = toggle(kCmdAutoScroll),
                 .checked = true});
-  commands.Add({.id = kCmdBalloonTip,
-                .name = L"BallonTipAllert1",
-                .caption = L"建立通知",
-                .picture = kPictureBalloonOff,
-                .execute = toggle(kCmdBalloonTip)});
+  commands.Add(
+      {.id = kCmdBalloonTip,
+       .name = L"BallonTipAllert1",
+       .caption = L"建立通知",
+       .picture = kPictureBalloonOff,
+       .execute = [this] { ToggleSwitch(kCmdBalloonTip, kPictureBalloonOff, kPictureBalloonOn); }});
   commands.Add({.id = kCmdSound,
                 .name = L"EstablishedNotificationSound1",
                 .caption = L"建立声音",
                 .picture = kPictureSoundOff,
-                .execute = toggle(kCmdSound)});
-  commands.Add({.id = kCmdTest, .name = L"test1", .caption = L"测试", .execute = toggle(kCmdTest)});
+                .execute = [this] { ToggleSwitch(kCmdSound, kPictureSoundOff, kPictureSoundOn); }});
+}
+
+void ConnectionCommands::ToggleSwitch(UINT id, int pictureOff, int pictureOn) {
+  // The picture is what the mirrors (tray menu, tool bar) show of the switch.
+  Command& command = context_.command(id);
+  command.picture = pictureOff;
+  if (context_.commands.Toggle(id)) command.picture = pictureOn;
 }
 
 ConnectionOptions ConnectionCommands::OptionsNow() const {
@@ -106,8 +113,6 @@ void ConnectionCommands::actCloseConnectionExecute() {
   if (std::optional<size_t> index = context_.list.IndexOf(row)) context_.list.DeleteRow(*index);
   context_.listView.Sync();
 }
-
-void ConnectionCommands::ActivitySignal() { context_.command(kCmdTest).checked = true; }
 
 void ConnectionCommands::UpdateCommands() {
   const bool shown = context_.state().CurrentView == kViewConnections;

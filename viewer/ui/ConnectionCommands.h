@@ -1,8 +1,8 @@
 #pragma once
 // The window side of the connection view: its update operation in the view
 // switch, the options a refresh reads (all endpoints, names, automatic
-// scrolling, balloon and sound), closing the selected connection, and the
-// activity mark (test1).
+// scrolling, and the balloon and sound switches), and closing the selected
+// connection.
 
 #include "net/NameInfoThread.h"
 #include "ui/MainContext.h"
@@ -28,8 +28,6 @@ class ConnectionCommands {
   void actByNameExecute();
   // Closes the selected TCPv4 connection (when it is established).
   void actCloseConnectionExecute();
-  // A new row appeared: test1 is checked.
-  void ActivitySignal();
 
   // The idle-time update: the view's commands are enabled only while it is
   // shown, closing only on a row it can close.
@@ -37,6 +35,8 @@ class ConnectionCommands {
 
  private:
   void AddCommands();
+  // The balloon and sound switches: the check flips, the picture follows it.
+  void ToggleSwitch(UINT id, int pictureOff, int pictureOn);
   ConnectionOptions OptionsNow() const;
   // The selected row's record when it is an established TCPv4 connection of the
   // connection view: the only rows a close command can act on.

@@ -183,6 +183,9 @@ LRESULT ListViewControl::OnNotify(NMHDR* header) {
     case LVN_COLUMNCLICK:
       if (onColumnClick) onColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
       return 0;
+    case NM_DBLCLK:
+      if (onDoubleClick) onDoubleClick();
+      return 0;
     case LVN_ITEMCHANGED:
     case LVN_ODSTATECHANGED:
       if (!syncing_ && !rowsDirty_) ReadSelection();

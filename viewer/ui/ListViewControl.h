@@ -58,6 +58,7 @@ class ListViewControl final : public ListObserver {
   void ScrollToEnd();
 
   std::function<void(int column)> onColumnClick;
+  std::function<void()> onDoubleClick;
 
   // ListObserver
   void OnColumnsChanged() override;

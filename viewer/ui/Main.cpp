@@ -11,6 +11,7 @@
 #include "ui/Splash.h"
 #include "ui/Startup.h"
 #include "ui/U_CloseDlg.h"
+#include "ui/Unit2.h"
 #include "ui/Unit4.h"
 
 using namespace kestro;
@@ -35,6 +36,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     mainForm.SetQuitOnDestroy(true);
     mainForm.lookups().CreateWhoisWindow();
     mainForm.lookups().CreateGeoLocationWindow();
+    ui::TForm2 properties(mainForm.commands());
+    properties.Create(mainForm.hwnd());
+    mainForm.rowCommands().SetPropertiesWindow(&properties);
     ui::TfrmSplash splash;
     splash.Create();
     ui::TCloseDlg closeQuestion;

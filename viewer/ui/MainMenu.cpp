@@ -8,7 +8,8 @@ namespace {
 
 constexpr MenuEntry Hidden(UINT command) { return {command, true}; }
 
-constexpr MenuEntry kFileMenu[] = {{kCmdSave}, {kCmdSaveAs}, kMenuSeparator, {kCmdExit}};
+constexpr MenuEntry kFileMenu[] = {{kCmdCopyRow}, {kCmdCopyRemoteIp}, kMenuSeparator, {kCmdSave},
+                                   {kCmdSaveAs},  kMenuSeparator,     {kCmdExit}};
 
 constexpr MenuEntry kViewMenu[] = {kMenuSeparator,           {kCmdToolBar},
                                    {kCmdStatusBar},          kMenuSeparator,
@@ -29,8 +30,8 @@ constexpr MenuEntry kOptionsMenu[] = {
     {kCmdRefresh},         {kCmdAutoScroll},   Hidden(kCmdStateColor), kMenuSeparator,
     {kCmdBalloonTip},      {kCmdSound},        kMenuSeparator,         {kCmdOptions}};
 
-// The process commands join this menu as they are added.
-constexpr std::span<const MenuEntry> kProcessMenu{};
+constexpr MenuEntry kProcessMenu[] = {
+    {kCmdProcessProperties}, {kCmdEndProcess}, {kCmdShellProperties}, {kCmdUpload}};
 
 constexpr MenuEntry kHelpMenu[] = {{kCmdAbout}};
 
@@ -57,10 +58,29 @@ constexpr MenuEntry kViews[] = {{ViewCommandId(0)}, {ViewCommandId(1)}, {ViewCom
                                 {ViewCommandId(6)}, {ViewCommandId(7)}, {ViewCommandId(8)},
                                 {ViewCommandId(9)}};
 
+// PopupMenu1. The switches' mirrors show their state by their pictures.
+constexpr MenuEntry kTrayMenu[] = {kMenuSeparator,
+                                   {kCmdShowWindow},
+                                   {kCmdHideWindow},
+                                   kMenuSeparator,
+                                   {.command = kCmdBalloonTip, .mirrorCaption = L"气球提示通知"},
+                                   {.command = kCmdSound, .mirrorCaption = L"声音通知"},
+                                   kMenuSeparator,
+                                   {kCmdExit}};
+
+// The list's context menu in the connection view.
+constexpr MenuEntry kConnectionPopup[] = {
+    {kCmdByName},     {kCmdAllEndpoints}, kMenuSeparator,     {kCmdCloseConnection},
+    {kCmdEndProcess}, kMenuSeparator,     {kCmdUpload},       {kCmdShellProperties},
+    kMenuSeparator,   {kCmdCopyRow},      {kCmdCopyRemoteIp}, kMenuSeparator,
+    {kCmdWhois},      {kCmdGeoLocation}};
+
 }  // namespace
 
 std::span<const MenuLayout> MainMenuLayout() { return kMenuBar; }
 std::span<const ToolEntry> MainToolBarLayout() { return kToolBar; }
 std::span<const MenuEntry> ViewMenuLayout() { return kViews; }
+std::span<const MenuEntry> TrayMenuLayout() { return kTrayMenu; }
+std::span<const MenuEntry> ConnectionPopupLayout() { return kConnectionPopup; }
 
 }  // namespace kestro::ui

@@ -56,15 +56,16 @@ void TMainForm::Create(const std::optional<Settings>& settings) {
       CreateToolBar(hwnd(), kToolBarId, commands_, MainToolBarLayout(), commandPictures_.get());
   listView_.Create(hwnd(), kListViewId, list_);
   listCommands_.Start();
+  rowCommands_.Start();
   waitPanel_ = CreateChild(hwnd(), L"STATIC", L"请等待", SS_CENTER | SS_CENTERIMAGE, 0);
   trackBar_ = CreateChild(hwnd(), TRACKBAR_CLASSW, nullptr, TBS_HORZ | TBS_NOTICKS | WS_TABSTOP,
                           kTrackBarId);
   statusBar_.Create(hwnd());
   windowOptions_.Start({toolBar_, trackBar_, [this] { Layout(); }});
-  menuPictures_ = LoadMenuPictures(GetModuleHandleW(nullptr));
-  SetMenu(hwnd(), BuildMenuBar(commands_, MainMenuLayout(), MenuPictureHandles()).release());
+  SetMenu(hwnd(), BuildMenuBar(commands_, MainMenuLayout(), &menuPictures_).release());
   accelerators_ = commands_.CreateAccelerators();
   if (settings) ApplySettings(*settings);
+  tray_.Start();
   Layout();
   state_.Ready = true;
   viewActions_.Start();
@@ -129,23 +130,17 @@ void TMainForm::FormClose() {
   // close request waits for it, as the close box of a disabled window does.
   if (!IsWindowEnabled(hwnd())) return;
   if (closeQuestion_ && !closeQuestion_->AskClose()) {
-    ShowWindow(hwnd(), SW_HIDE);
+    tray_.HideToTray();
     return;
   }
   DestroyWindow(hwnd());
 }
 
 void TMainForm::ShowViewsDropDown(const NMTOOLBARW& button) {
-  UniqueMenu views = BuildPopupMenu(commands_, ViewMenuLayout(), MenuPictureHandles());
+  UniqueMenu views = BuildPopupMenu(commands_, ViewMenuLayout(), &menuPictures_);
   POINT corner{button.rcButton.left, button.rcButton.bottom};
   ClientToScreen(toolBar_, &corner);
   TrackPopupMenu(views.get(), TPM_LEFTALIGN | TPM_TOPALIGN, corner.x, corner.y, 0, hwnd(), nullptr);
-}
-
-std::vector<HBITMAP> TMainForm::MenuPictureHandles() const {
-  std::vector<HBITMAP> handles;
-  for (const UniqueBitmap& picture : menuPictures_) handles.push_back(picture.get());
-  return handles;
 }
 
 void TMainForm::ActionListUpdate() {
@@ -178,8 +173,17 @@ void TMainForm::Layout() {
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
+      // However it was minimised, the window goes to the tray.
+      if (wParam == SIZE_MINIMIZED) tray_.HideToTray();
       if (statusBar_.hwnd()) Layout();
       return 0;
+    case WM_SYSCOMMAND:
+      // The minimise box hides the window in the size it has.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        tray_.HideToTray();
+        return 0;
+      }
+      break;
     case WM_COMMAND:
       viewActions_.RunShowingErrors([&] { commands_.Execute(LOWORD(wParam)); });
       return 0;
@@ -194,9 +198,11 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       FormClose();
       return 0;
     case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wParam) == listView_.hwnd() &&
-          viewActions_.ListViewPopupPopup({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
-        return 0;
+      if (reinterpret_cast<HWND>(wParam) == listView_.hwnd()) {
+        const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (viewActions_.ListViewPopupPopup(screen) || rowCommands_.ListViewPopupPopup(screen))
+          return 0;
+      }
       break;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
@@ -244,10 +250,14 @@ bool TMainForm::PendingMessagesDue() { return pump_.Due(); }
 
 void TMainForm::SetStatusText(const std::wstring& text) { statusBar_.SetText(0, text); }
 
-void TMainForm::ActivitySignal() { connections_.ActivitySignal(); }
+void TMainForm::ActivitySignal() { tray_.ActivitySignal(); }
 
 void TMainForm::PlayNewConnectionSound() { sndPlaySoundW(L"sound.wav", SND_NODEFAULT | SND_SYNC); }
 
 void TMainForm::ScrollToEnd() { listView_.ScrollToEnd(); }
+
+void TMainForm::ShowNewConnectionBalloon(const std::wstring& title, const std::wstring& text) {
+  tray_.ShowBalloon(title, text);
+}
 
 }  // namespace kestro::ui

@@ -20,8 +20,10 @@
 #include "ui/MainContext.h"
 #include "ui/MessagePump.h"
 #include "ui/ReportCommands.h"
+#include "ui/RowCommands.h"
 #include "ui/Settings.h"
 #include "ui/StatusBar.h"
+#include "ui/TrayIcon.h"
 #include "ui/ViewActions.h"
 #include "ui/Window.h"
 #include "ui/WindowOptions.h"
@@ -43,6 +45,7 @@ struct MainFormPlatform {
   IpHelperApi& ipHelper;
   ProcessDetails& processes;
   std::shared_ptr<NameService> names;
+  NotifyArea* notifyArea = nullptr;  // null: the shell's
 };
 
 class TMainForm final : public Window, private ViewEvents {
@@ -92,6 +95,8 @@ class TMainForm final : public Window, private ViewEvents {
   ReportCommands& reports() { return reports_; }
   WindowOptions& windowOptions() { return windowOptions_; }
   LookupCommands& lookups() { return lookups_; }
+  TrayIcon& tray() { return tray_; }
+  RowCommands& rowCommands() { return rowCommands_; }
 
   // The idle-time update of the commands' check and enabled states.
   void ActionListUpdate();
@@ -100,9 +105,8 @@ class TMainForm final : public Window, private ViewEvents {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Layout();
   void ApplySettings(const Settings& settings);
-  std::vector<HBITMAP> MenuPictureHandles() const;
   void Timer1Timer();
-  // FormClose: "关闭" ends the program, every other answer hides the window.
+  // FormClose: "关闭" ends the program, every other answer hides the window to the tray.
   void FormClose();
   // The "统计" button's drop-down: the ten views.
   void ShowViewsDropDown(const NMTOOLBARW& button);
@@ -114,6 +118,7 @@ class TMainForm final : public Window, private ViewEvents {
   void ActivitySignal() override;
   void PlayNewConnectionSound() override;
   void ScrollToEnd() override;
+  void ShowNewConnectionBalloon(const std::wstring& title, const std::wstring& text) override;
 
   MainFormPlatform platform_;
   MessagePump& pump_;
@@ -128,8 +133,8 @@ class TMainForm final : public Window, private ViewEvents {
   StatusBar statusBar_;
   UniqueAccelerators accelerators_;
   UniqueImageList commandPictures_;
-  // The same pictures for the menus, which draw them beside their items.
-  std::vector<UniqueBitmap> menuPictures_;
+  MenuPictures menuPictures_{GetModuleHandleW(nullptr)};
+  ShellNotifyArea shellNotifyArea_;
   HWND toolBar_ = nullptr;
   HWND trackBar_ = nullptr;
   HWND waitPanel_ = nullptr;  // Panel1, "请等待"
@@ -145,6 +150,9 @@ class TMainForm final : public Window, private ViewEvents {
   ReportCommands reports_{context_};
   WindowOptions windowOptions_{context_, viewActions_, reports_};
   LookupCommands lookups_{context_};
+  TrayIcon tray_{context_, platform_.notifyArea ? *platform_.notifyArea : shellNotifyArea_,
+                 menuPictures_};
+  RowCommands rowCommands_{context_, menuPictures_};
 };
 
 }  // namespace kestro::ui

@@ -42,6 +42,20 @@ DWORD TConnectionData::State() const {
   }
 }
 
+DWORD TConnectionData::ProcessId() const {
+  switch (kind) {
+    case ConnectionKind::kTcp4:
+      return endpoint.tcp4.dwOwningPid;
+    case ConnectionKind::kTcp6:
+      return endpoint.tcp6.dwOwningPid;
+    case ConnectionKind::kUdp4:
+      return endpoint.udp4.dwOwningPid;
+    case ConnectionKind::kUdp6:
+      return endpoint.udp6.dwOwningPid;
+  }
+  return 0;
+}
+
 namespace {
 
 // One table row as the view reads it, whatever its kind.

@@ -73,6 +73,8 @@ struct TConnectionData final : RowRecord {
 
   // The TCP state; 0 for UDP rows.
   DWORD State() const;
+  // The owning process as the table gave it (0 when the platform named none).
+  DWORD ProcessId() const;
 };
 
 // The options a refresh reads (the main window's commands and menu checks).
