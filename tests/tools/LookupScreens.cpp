@@ -1,8 +1,9 @@
 // The two lookup windows as a user sees them, for pictures of the test
 // display: the main window on scripted tables, the WHOIS window with the
 // answer of a WHOIS peer on 127.0.0.1, then the geolocation window of the
-// same row. It prints "whois" and "geolocation" when each is on screen and
-// keeps it there for a few seconds (scripts/lookup-screenshots.sh).
+// same row. It prints "shoot lookup-whois" and "shoot lookup-geolocation"
+// when each is on screen and keeps it there for a few seconds
+// (scripts/window-screenshots.sh).
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -37,7 +38,7 @@ const char kAnswer[] =
     "source:         LOCAL\r\n";
 
 void Announce(const char* what) {
-  std::printf("%s\n", what);
+  std::printf("shoot lookup-%s\n", what);
   std::fflush(stdout);
   test::Pump(kShownMs);
 }
