@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "process/ProcessInfo.h"
+#include "support/MenuItems.h"
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
@@ -32,30 +33,8 @@ class CommandBarsTest : public testing::Test {
     form.ActionListUpdate();
   }
 
-  struct Item {
-    std::wstring text;  // empty for a separator
-    UINT id = 0;
-    bool separator = false;
-    bool checked = false;
-    bool enabled = true;
-    bool radio = false;
-    HMENU sub = nullptr;
-  };
-  static Item ItemOf(HMENU menu, int position) {
-    wchar_t text[128] = {};
-    MENUITEMINFOW info{sizeof info};
-    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
-    info.dwTypeData = text;
-    info.cch = 128;
-    GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
-    return {text,
-            info.wID,
-            (info.fType & MFT_SEPARATOR) != 0,
-            (info.fState & MFS_CHECKED) != 0,
-            (info.fState & MFS_DISABLED) == 0,
-            (info.fType & MFT_RADIOCHECK) != 0,
-            info.hSubMenu};
-  }
+  using Item = MenuItem;
+  static Item ItemOf(HMENU menu, int position) { return ReadMenuItem(menu, position); }
 
   ScriptedIpHelper ip;
   FakeProcesses processes;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/MenuItems.h"
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
@@ -123,11 +124,9 @@ TEST_F(MainFormTest, TheMenuBarHasTheFiveMenusInTheirOrder) {
     GetMenuStringW(bar, m, caption, 64, MF_BYPOSITION);
     EXPECT_EQ(caption, menus[m].caption);
     HMENU menu = GetSubMenu(bar, m);
-    std::vector<std::wstring> items;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-      wchar_t text[64] = {};
-      items.push_back(GetMenuStringW(menu, i, text, 64, MF_BYPOSITION) ? text : L"-");
-    }
+    std::vector<std::wstring> items = MenuTexts(menu);
+    for (std::wstring& item : items)
+      if (item.empty()) item = L"-";
     EXPECT_EQ(items, menus[m].items) << menus[m].caption;
   }
   // Items show their commands' pictures, one bitmap each.

@@ -16,6 +16,7 @@
 #include "net/NetUtils.h"
 #include "process/EndProcess.h"
 #include "process/ProcessInfo.h"
+#include "support/MenuItems.h"
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
@@ -140,16 +141,6 @@ class RowCommandsTest : public testing::Test {
   bool answer = false;
 };
 
-std::vector<std::wstring> Captions(HMENU menu) {
-  std::vector<std::wstring> captions;
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    wchar_t text[128] = {};
-    GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
-    captions.push_back(text);
-  }
-  return captions;
-}
-
 TEST_F(RowCommandsTest, TheConnectionViewsContextMenuWithItsStatesAndNoMenuInOtherViews) {
   ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "200.1.2.3", 443, kTcpEstablished, 7)};
   Execute(kCmdRefresh);
@@ -158,7 +149,7 @@ TEST_F(RowCommandsTest, TheConnectionViewsContextMenuWithItsStatesAndNoMenuInOth
   UniqueMenu menu = form.rowCommands().BuildPopup();
   ASSERT_TRUE(menu);
   EXPECT_EQ(
-      Captions(menu.get()),
+      MenuTexts(menu.get()),
       (std::vector<std::wstring>{L"解析地址\tCtrl+M", L"所有端点\tCtrl+A", L"", L"关闭连接\tCtrl+K",
                                  L"结束进程", L"", L"上传到Mirovan扫描", L"属性", L"", L"复制项目",
                                  L"复制远程IP", L"", L"域名和IP信息", L"地理IP工具"}));

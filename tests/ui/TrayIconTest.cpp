@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "support/MenuItems.h"
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
@@ -222,30 +223,9 @@ TEST_F(TrayIconTest, BalloonTitlesAndTextsAreCutTo63And255Characters) {
   }
 }
 
-struct MenuItem {
-  std::wstring text;
-  UINT id;
-  bool separator, checked;
-  HBITMAP picture;
-};
-std::vector<MenuItem> ItemsOf(HMENU menu) {
-  std::vector<MenuItem> items;
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    wchar_t text[128] = {};
-    MENUITEMINFOW info{sizeof info};
-    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING | MIIM_BITMAP;
-    info.dwTypeData = text;
-    info.cch = 128;
-    GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
-    items.push_back({text, info.wID, (info.fType & MFT_SEPARATOR) != 0,
-                     (info.fState & MFS_CHECKED) != 0, info.hbmpItem});
-  }
-  return items;
-}
-
 TEST_F(TrayIconTest, TheTrayMenuItsPicturesAndTheSwitchMirrorsWithoutCheckMarks) {
   UniqueMenu menu = form->tray().BuildMenu();
-  std::vector<MenuItem> items = ItemsOf(menu.get());
+  std::vector<MenuItem> items = ReadMenu(menu.get());
   const std::vector<std::wstring> captions = {
       L"", L"显示窗口", L"隐藏窗口", L"", L"气球提示通知", L"声音通知", L"", L"退出"};
   ASSERT_EQ(items.size(), captions.size());
@@ -260,11 +240,11 @@ TEST_F(TrayIconTest, TheTrayMenuItsPicturesAndTheSwitchMirrorsWithoutCheckMarks)
   const HBITMAP balloonOff = items[4].picture;
 
   Execute(kCmdBalloonTip);
-  items = ItemsOf(form->tray().BuildMenu().get());
+  items = ReadMenu(form->tray().BuildMenu().get());
   EXPECT_FALSE(items[4].checked);  // the check mark is the Options item's alone
   EXPECT_NE(items[4].picture, balloonOff);
   Execute(kCmdBalloonTip);
-  EXPECT_EQ(ItemsOf(form->tray().BuildMenu().get())[4].picture, balloonOff);
+  EXPECT_EQ(ReadMenu(form->tray().BuildMenu().get())[4].picture, balloonOff);
 }
 
 // While the tray menu is open (it runs its own loop): where it is, then the
