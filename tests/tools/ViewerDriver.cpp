@@ -46,8 +46,10 @@ HWND FindMainWindow() {
 // Waits until the viewer's first status panel says it is ready: a command
 // key that arrives while a view is updating is ignored, as a user's is.
 bool WaitUntilReady(HWND main) {
-  HWND status = FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr);
-  for (int i = 0; status && i < kWaitSteps; ++i, Sleep(kStepMs)) {
+  for (int i = 0; i < kWaitSteps; ++i, Sleep(kStepMs)) {
+    // The window may exist before its status bar does.
+    HWND status = FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr);
+    if (!status) continue;
     wchar_t text[32] = {};
     DWORD_PTR length = 0;
     if (SendMessageTimeoutW(status, WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text),
