@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Settings.h"
+#include "ui/main/Settings.h"
 
 namespace kestro::test {
 namespace {
@@ -82,14 +82,14 @@ class SettingsTest : public testing::Test {
   // The settings key as the scratch user holds it; null when it does not exist.
   HKEY OpenSettingsKey() {
     HKEY key = nullptr;
-    RegOpenKeyExW(user_, ui::kSettingsKey, 0, KEY_ALL_ACCESS, &key);
+    RegOpenKeyExW(user_, kSettingsKey, 0, KEY_ALL_ACCESS, &key);
     return key;
   }
   void Store(const StoredValues& values) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(user_, ui::kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(user_, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     for (const auto& [name, value] : values)
       ASSERT_EQ(RegSetValueExW(key, name.c_str(), 0, value.type, value.data.data(),
                                static_cast<DWORD>(value.data.size())),
@@ -158,7 +158,7 @@ TEST_F(SettingsTest, WithoutTheKeyEveryValueIsItsDefaultAndTheKeyIsNotCreated) {
             "ShowAllEndpoints=0 AutoRefresh=1 AppendStatistics=0 AutoSave=0 StatType=0 "
             "Interval=1000 LastFile=");
   EXPECT_EQ(OpenSettingsKey(), nullptr);
-  EXPECT_EQ(ui::MainFormCaption(settings.LastFile), L"Kestro");
+  EXPECT_EQ(ui::MainWindowCaption(settings.LastFile), L"Kestro");
 
   Store({});  // the key without values reads the same
   EXPECT_EQ(Describe(ui::ReadSettings()), Describe(settings));
@@ -169,7 +169,7 @@ TEST_F(SettingsTest, EachValueIsRestoredByItselfAndAllTogether) {
   StoredValues all;
   for (const ValueCase& value : EveryValueChanged()) {
     SCOPED_TRACE(value.name);
-    RegDeleteTreeW(user_, ui::kSettingsKey);
+    RegDeleteTreeW(user_, kSettingsKey);
     Store({{value.name, value.stored}});
     Settings expected;
     value.restore(expected);
@@ -177,7 +177,7 @@ TEST_F(SettingsTest, EachValueIsRestoredByItselfAndAllTogether) {
     value.restore(everything);
     all[value.name] = value.stored;
   }
-  RegDeleteTreeW(user_, ui::kSettingsKey);
+  RegDeleteTreeW(user_, kSettingsKey);
   Store(all);
   EXPECT_EQ(Describe(ui::ReadSettings()), Describe(everything));
 }
@@ -218,7 +218,7 @@ TEST_F(SettingsTest, AValueOfAnUnexpectedTypeOrSizeKeepsItsDefault) {
         stored[values[i].name] = i == damagedIndex ? bad : values[i].stored;
         if (i != damagedIndex) values[i].restore(expected);
       }
-      RegDeleteTreeW(user_, ui::kSettingsKey);
+      RegDeleteTreeW(user_, kSettingsKey);
       Store(stored);
       EXPECT_EQ(Describe(ui::ReadSettings()), Describe(expected));
     }
@@ -274,7 +274,7 @@ TEST_F(SettingsTest, AStoredReportFileNamesItselfInTheCaption) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.stored.size() << " bytes");
     Store({{L"LastFile", {REG_SZ, c.stored}}});
-    EXPECT_EQ(ui::MainFormCaption(ui::ReadSettings().LastFile), c.caption);
+    EXPECT_EQ(ui::MainWindowCaption(ui::ReadSettings().LastFile), c.caption);
   }
 }
 
@@ -351,7 +351,7 @@ TEST_F(SettingsTest, PositionIsWrittenOnlyInTheNormalState) {
             }()));
 
   // Maximised on the first run: no Position at all, the default comes back.
-  RegDeleteTreeW(user_, ui::kSettingsKey);
+  RegDeleteTreeW(user_, kSettingsKey);
   Settings maximised;
   maximised.Position = {0, 0, 1920, 1080};
   maximised.WindowState = MainWindowState::Maximised;

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "ExternalNames.h"
 #include "win/Handle.h"
 #include "win/SpecialFolder.h"
 #include "win/SystemError.h"
@@ -63,7 +64,8 @@ int LookupCountryId(const std::wstring& remoteCell, const std::wstring& database
 }  // namespace
 
 std::wstring CountryDatabasePath() {
-  return GetSpecialFolder(CSIDL_PROGRAM_FILES) + L"\\Kestro\\lib_info.dll";
+  return GetSpecialFolder(CSIDL_PROGRAM_FILES) + L"\\" + kInstallFolder + L"\\" +
+         kCountryDatabaseFile;
 }
 
 std::wstring GetCountryCode(const std::wstring& remoteCell, const std::wstring& databasePath) {
