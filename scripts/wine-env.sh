@@ -80,16 +80,21 @@ kestro_stop_display() {
   rm -f "$prefix/.kestro-xvfb" "$prefix/.kestro-display"
 }
 
+# True when the prefix's own display runs and takes clients.
+kestro_display_runs() {
+  local display
+  display=$(cat "$1/.kestro-display" 2>/dev/null) || return 1
+  [ -f "$1/.kestro-xvfb" ] && kestro_process_runs "$(cat "$1/.kestro-xvfb")" \
+    && kestro_display_answers "${display#:}"
+}
+
 # Starts an Xvfb display for the prefix unless its own still answers. Other
 # build trees start displays at the same time: Xvfb takes its number by
 # creating the lock file exclusively and ends when the number is taken, so a
 # start that loses the race tries the next number.
 kestro_start_display() {
   local prefix="$1" n pid deadline
-  if [ -f "$prefix/.kestro-xvfb" ] && kestro_process_runs "$(cat "$prefix/.kestro-xvfb")" \
-    && kestro_display_answers "$(sed 's/^://' "$prefix/.kestro-display" 2>/dev/null)"; then
-    return 0
-  fi
+  if kestro_display_runs "$prefix"; then return 0; fi
   kestro_stop_display "$prefix"
   for n in $(seq 90 140); do
     # A socket without a lock is a killed server's: a new server on that
