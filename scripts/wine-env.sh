@@ -65,26 +65,37 @@ kestro_end_xvfb() {
   fi
   # Reaped here when it is this shell's child.
   wait "$pid" 2>/dev/null
-  if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$pid" ]; then
+  if kestro_display_owner_is "$n" "$pid"; then
     rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
   fi
   return 0
 }
 
-# Ends the prefix's display, if it has one, and forgets it.
+# True when display :N's lock file names process PID: the server of that
+# number is that process.
+kestro_display_owner_is() {
+  [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$1-lock")" = "$2" ]
+}
+
+# Ends the prefix's display, if it has one, and forgets it. A server that no
+# longer holds the number recorded (its files can outlive a restart of the
+# machine) is not the prefix's and is left alone.
 kestro_stop_display() {
   local prefix="$1" pid display
   pid=$(cat "$prefix/.kestro-xvfb" 2>/dev/null || true)
   display=$(cat "$prefix/.kestro-display" 2>/dev/null || true)
-  if [ -n "$pid" ] && [ -n "$display" ]; then kestro_end_xvfb "$pid" "${display#:}"; fi
+  if [ -n "$pid" ] && [ -n "$display" ] && kestro_display_owner_is "${display#:}" "$pid"; then
+    kestro_end_xvfb "$pid" "${display#:}"
+  fi
   rm -f "$prefix/.kestro-xvfb" "$prefix/.kestro-display"
 }
 
 # True when the prefix's own display runs and takes clients.
 kestro_display_runs() {
-  local display
+  local display pid
   display=$(cat "$1/.kestro-display" 2>/dev/null) || return 1
-  [ -f "$1/.kestro-xvfb" ] && kestro_process_runs "$(cat "$1/.kestro-xvfb")" \
+  pid=$(cat "$1/.kestro-xvfb" 2>/dev/null) || return 1
+  kestro_display_owner_is "${display#:}" "$pid" && kestro_process_runs "$pid" \
     && kestro_display_answers "${display#:}"
 }
 
@@ -96,16 +107,20 @@ kestro_start_display() {
   local prefix="$1" n pid deadline
   if kestro_display_runs "$prefix"; then return 0; fi
   kestro_stop_display "$prefix"
+  if ! command -v xdpyinfo >/dev/null; then
+    echo "wine-env: xdpyinfo (x11-utils) is missing; scripts/setup.sh installs it" >&2
+    return 1
+  fi
   for n in $(seq 90 140); do
     # A socket without a lock is a killed server's: a new server on that
     # number runs but takes no clients.
     if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then continue; fi
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>"$prefix/.kestro-xvfb-log" &
     pid=$!
     # Ready once the lock is ours and a client connects.
     deadline=$((SECONDS + 20))
     while kestro_process_runs "$pid" && [ $SECONDS -lt $deadline ]; do
-      if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$pid" ] && kestro_display_answers "$n"; then
+      if kestro_display_owner_is "$n" "$pid" && kestro_display_answers "$n"; then
         echo ":$n" >"$prefix/.kestro-display"
         echo "$pid" >"$prefix/.kestro-xvfb"
         return 0
@@ -114,7 +129,8 @@ kestro_start_display() {
     done
     kestro_end_xvfb "$pid" "$n"
   done
-  echo "wine-env: could not start Xvfb on any free display from :90 to :140" >&2
+  echo "wine-env: could not start Xvfb on a free display from :90 to :140" >&2
+  if [ -s "$prefix/.kestro-xvfb-log" ]; then tail -n 5 "$prefix/.kestro-xvfb-log" >&2; fi
   return 1
 }
 
