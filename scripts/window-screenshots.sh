@@ -55,6 +55,8 @@ finish() {
   rm -rf "$saved"
 }
 trap finish EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
 
 kestro_start_prefix "$prefix" "$arch"
 kestro_wine_environment "$prefix"
