@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the other scripts: the two Windows architectures we build, which
 # of them this machine's Wine can run, and the build tree of each.
 #

@@ -21,7 +21,7 @@ packages=(
 
 missing=()
 for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+  if [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" != installed ]; then
     missing+=("$p")
   fi
 done
@@ -31,24 +31,31 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
   need_update=1
 fi
-# deb-src entries, so that the GeoIP Legacy library's source can be fetched.
+
+# The GeoIP Legacy library's source, which our CMake compiles with the cross
+# compiler, comes from Debian's source packages: a deb-src entry (ours, unless
+# the machine has one already) and package lists that know it.
+geoip_source="$third/geoip/libGeoIP/GeoIP.c"
 src_list=/etc/apt/sources.list.d/kestro-src.sources
-if [ ! -f "$src_list" ]; then
-  $sudo tee "$src_list" >/dev/null <<'EOF'
+if [ ! -f "$geoip_source" ] && ! apt-cache showsrc geoip 2>/dev/null | grep -qx 'Package: geoip'; then
+  if [ ! -f "$src_list" ]; then
+    $sudo tee "$src_list" >/dev/null <<'EOF'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
+  fi
   need_update=1
 fi
 
 if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
-  $sudo apt-get update -q
+  $sudo apt-get update -q || { echo "setup: apt-get update failed (see above)" >&2; exit 1; }
 fi
 if [ ${#missing[@]} -gt 0 ]; then
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  echo "setup: installing ${missing[*]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
@@ -57,15 +64,22 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
   $sudo locale-gen
 fi
 
-# The GeoIP Legacy library's source; our CMake compiles it with the cross compiler.
-if [ ! -f "$third/geoip/libGeoIP/GeoIP.c" ]; then
-  mkdir -p "$third"
+if [ ! -f "$geoip_source" ]; then
   tmp=$(mktemp -d)
-  (cd "$tmp" && apt-get source -q geoip >/dev/null 2>&1)
+  trap 'rm -rf "$tmp"' EXIT
+  if ! (cd "$tmp" && apt-get source -q geoip) >"$tmp/apt-get-source.log" 2>&1; then
+    echo "setup: could not fetch the GeoIP library's source (apt-get source geoip):" >&2
+    tail -n 20 "$tmp/apt-get-source.log" >&2
+    exit 1
+  fi
+  unpacked=("$tmp"/geoip-*/)
+  if [ ! -f "${unpacked[0]}libGeoIP/GeoIP.c" ]; then
+    echo "setup: apt-get source geoip unpacked no libGeoIP/GeoIP.c into $tmp" >&2
+    exit 1
+  fi
   rm -rf "$third/geoip"
   mkdir -p "$third/geoip"
-  cp -r "$tmp"/geoip-*/. "$third/geoip/"
-  rm -rf "$tmp"
+  cp -r "${unpacked[0]}". "$third/geoip/"
 fi
 
 echo "setup: done"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by run.sh and screenshots.sh: the installed viewer of one build tree
 # started on the prefix's virtual display, pictures of that display, and the
 # end of it all.
@@ -12,7 +13,7 @@ kestro_viewer_start() {
   local build="$1" arch="$2"
   kestro_prefix="$build/wineprefix"
   kestro_display_started=0
-  [ -f "$kestro_prefix/.kestro-display" ] || kestro_display_started=1
+  kestro_display_runs "$kestro_prefix" || kestro_display_started=1
   cmake --build "$build" --target install_wine >/dev/null
   kestro_start_prefix "$kestro_prefix" "$arch"
   kestro_wine_environment "$kestro_prefix"
@@ -22,7 +23,7 @@ kestro_viewer_start() {
 
 # kestro_screenshot FILE: a picture of the whole virtual display.
 kestro_screenshot() {
-  import -window root -display "$DISPLAY" "$1"
+  timeout 30 import -window root -display "$DISPLAY" "$1"
   echo "$1"
 }
 

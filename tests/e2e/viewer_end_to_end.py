@@ -4,45 +4,23 @@ C:\\Program Files\\Kestro, stop its timed refreshes with Ctrl+R, switch to the
 adapter table with Alt+0, save it with Ctrl+S through the real save dialog,
 close the window answering "关闭", and read the report file: code page 936, CR LF, the stamp,
 the header, and one row for each of this machine's network interfaces."""
-import argparse
 import os
-import subprocess
-import sys
 import time
 
-
-def fail(message):
-    print("viewer_end_to_end: " + message, file=sys.stderr)
-    sys.exit(1)
+from kestro_e2e import Session
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--wine-run", required=True)
-    parser.add_argument("--prefix", required=True)
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("--work", required=True)
-    args = parser.parse_args()
-
-    env = dict(os.environ, KESTRO_WINEPREFIX=args.prefix)
-    install = os.path.join(args.prefix, "drive_c", "Program Files", "Kestro")
-    os.makedirs(args.work, exist_ok=True)
-    report = os.path.join(args.work, "adapters.txt")
+    session = Session("viewer_end_to_end", extra_args=["--work"])
+    fail, drive = session.fail, session.drive
+    work = session.args.work
+    os.makedirs(work, exist_ok=True)
+    report = os.path.join(work, "adapters.txt")
     if os.path.exists(report):
         os.remove(report)
 
-    def drive(*words):
-        done = subprocess.run([args.wine_run, args.driver, *words], env=env, timeout=60,
-                              stdout=subprocess.DEVNULL)
-        if done.returncode != 0:
-            fail("driver %s ended with %d" % (" ".join(words), done.returncode))
-
-    # A first run: no settings of an earlier one.
-    subprocess.run([args.wine_run, "reg", "delete", r"HKCU\Software\Corvanet\Kestro", "/f"],
-                   env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    viewer = subprocess.Popen([args.wine_run, os.path.join(install, "kestro.exe")], cwd=install,
-                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
+    session.forget_settings()
+    with session.viewer() as viewer:
         # The start-up opens on the connection view once the splash goes.
         drive("startup")
         # Timed refreshes off first: a key that arrives while a refresh runs is
@@ -60,12 +38,9 @@ def main():
             fail("no report was written")
         time.sleep(0.5)
         drive("close", "yes")
-        status = viewer.wait(timeout=30)
+        status = session.wait(viewer, "kestro.exe", timeout=30)
         if status != 0:
             fail("kestro.exe ended with status %d" % status)
-    finally:
-        if viewer.poll() is None:
-            viewer.kill()
 
     data = open(report, "rb").read()
     if b"\n" in data.replace(b"\r\n", b""):
