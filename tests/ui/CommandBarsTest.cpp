@@ -104,6 +104,17 @@ TEST_F(CommandBarsTest, APopupOfTheViewCommandsIsOneRadioGroup) {
   }
 }
 
+// A layout or a part that names a command nobody added is a fault of the
+// program: the lookup says so instead of following a null entry.
+TEST(CommandTable, GetRaisesForACommandNotInTheTable) {
+  CommandTable table;
+  table.Add({.id = kCmdSave, .caption = L"保存"});
+  EXPECT_EQ(table.Get(kCmdSave).caption, L"保存");
+  EXPECT_THROW(table.Get(kCmdSaveAs), std::logic_error);
+  const CommandTable& constant = table;
+  EXPECT_THROW(constant.Get(kCmdSaveAs), std::logic_error);
+}
+
 TEST_F(CommandBarsTest, TheToolBarHasItsButtonsHintsAndChecksAndRunsItsCommands) {
   const ToolEntry layout[] = {{},
                               {kCmdSave},

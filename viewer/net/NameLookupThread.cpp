@@ -125,7 +125,7 @@ NameResolver::NameResolver(std::shared_ptr<NameService> service)
   RegisterWindowClass(instance, WindowProc);
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
                             nullptr);
-  if (window_ == nullptr) throw SystemError(GetLastError());
+  if (window_ == nullptr) ThrowLastError();
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   inbox_->window = window_;
 }

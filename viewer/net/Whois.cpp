@@ -154,13 +154,13 @@ class Connection {
       case WAIT_TIMEOUT:
         throw SystemError(WSAETIMEDOUT, kWhoisNoAnswer);
       default:
-        throw SystemError(GetLastError());
+        ThrowLastError();
     }
   }
 
   static UniqueHandleNull NewEvent() {
     UniqueHandleNull event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event) throw SystemError(GetLastError());
+    if (!event) ThrowLastError();
     return event;
   }
 

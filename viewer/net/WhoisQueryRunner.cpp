@@ -58,7 +58,7 @@ struct WhoisQueryRunner::Impl {
     (void)registered;
     window.reset(CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  instance, nullptr));
-    if (!window) throw SystemError(GetLastError());
+    if (!window) ThrowLastError();
     SetWindowLongPtrW(window.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }
 
@@ -75,7 +75,7 @@ struct WhoisQueryRunner::Impl {
     auto query = std::make_unique<Query>();
     query->generation = ++latest;
     query->cancel.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!query->cancel) throw SystemError(GetLastError());
+    if (!query->cancel) ThrowLastError();
     queries.reserve(queries.size() + 1);  // no throw once the thread runs
     Query& started = *query;
     started.thread =

@@ -17,7 +17,7 @@ struct GlobalDeleter {
 // Movable memory holding `bytes` (terminator included), as SetClipboardData wants.
 std::unique_ptr<void, GlobalDeleter> GlobalCopy(const void* bytes, size_t size) {
   std::unique_ptr<void, GlobalDeleter> memory(GlobalAlloc(GMEM_MOVEABLE, size));
-  if (!memory) throw SystemError(GetLastError());
+  if (!memory) ThrowLastError();
   void* target = GlobalLock(memory.get());
   std::memcpy(target, bytes, size);
   GlobalUnlock(memory.get());
@@ -25,7 +25,7 @@ std::unique_ptr<void, GlobalDeleter> GlobalCopy(const void* bytes, size_t size) 
 }
 
 void Put(UINT format, std::unique_ptr<void, GlobalDeleter> memory) {
-  if (!SetClipboardData(format, memory.get())) throw SystemError(GetLastError());
+  if (!SetClipboardData(format, memory.get())) ThrowLastError();
   memory.release();  // the clipboard's now
 }
 
@@ -35,11 +35,11 @@ void SetClipboardText(HWND owner, const std::wstring& text) {
   const std::string bytes = Narrow(text, kClipboardCodePage);
   auto wide = GlobalCopy(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   auto narrow = GlobalCopy(bytes.c_str(), bytes.size() + 1);
-  if (!OpenClipboard(owner)) throw SystemError(GetLastError());
+  if (!OpenClipboard(owner)) ThrowLastError();
   struct CloseAtEnd {
     ~CloseAtEnd() { CloseClipboard(); }
   } closeAtEnd;
-  if (!EmptyClipboard()) throw SystemError(GetLastError());
+  if (!EmptyClipboard()) ThrowLastError();
   Put(CF_UNICODETEXT, std::move(wide));
   Put(CF_TEXT, std::move(narrow));
 }

@@ -28,6 +28,9 @@ class SystemError : public std::runtime_error {
   std::wstring message_;
 };
 
+// Raises the error the calling thread's last failed call left.
+[[noreturn]] inline void ThrowLastError() { ThrowLastError(); }
+
 // Raises SystemError(result) unless result is NO_ERROR.
 inline void CheckResult(DWORD result) {
   if (result != NO_ERROR) throw SystemError(result);

@@ -23,7 +23,7 @@ void InsertItem(HMENU menu, UINT id, std::wstring text, UINT state, bool radio,
   item.dwTypeData = text.data();
   item.hbmpItem = picture;
   if (!InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item))
-    throw SystemError(GetLastError());
+    ThrowLastError();
 }
 
 HBITMAP PictureOf(const Command& command, MenuPictures* pictures) {
@@ -92,13 +92,13 @@ void AppendMenuItem(HMENU menu, UINT id, const std::wstring& caption, bool check
 }
 
 void AppendMenuSeparator(HMENU menu) {
-  if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) throw SystemError(GetLastError());
+  if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) ThrowLastError();
 }
 
 UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntry> layout,
                           MenuPictures* pictures) {
   UniqueMenu menu(CreatePopupMenu());
-  if (!menu) throw SystemError(GetLastError());
+  if (!menu) ThrowLastError();
   AppendEntries(menu.get(), commands, layout, pictures);
   return menu;
 }
@@ -106,12 +106,12 @@ UniqueMenu BuildPopupMenu(const CommandTable& commands, std::span<const MenuEntr
 UniqueMenu BuildMenuBar(const CommandTable& commands, std::span<const MenuLayout> menus,
                         MenuPictures* pictures) {
   UniqueMenu bar(CreateMenu());
-  if (!bar) throw SystemError(GetLastError());
+  if (!bar) ThrowLastError();
   for (const MenuLayout& layout : menus) {
     UniqueMenu dropDown = BuildPopupMenu(commands, layout.entries, pictures);
     if (!AppendMenuW(bar.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(dropDown.get()),
                      layout.caption))
-      throw SystemError(GetLastError());
+      ThrowLastError();
     dropDown.release();  // the bar's now
   }
   return bar;
@@ -139,7 +139,7 @@ HWND CreateToolBar(HWND parent, int id, const CommandTable& commands,
                              WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0,
                              0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleW(nullptr), nullptr);
-  if (!bar) throw SystemError(GetLastError());
+  if (!bar) ThrowLastError();
   SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(bar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
   SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
@@ -151,7 +151,7 @@ HWND CreateToolBar(HWND parent, int id, const CommandTable& commands,
       button.fsStyle = BTNS_SEP;
       button.fsState = hidden;
     } else {
-      const Command& command = *commands.Find(entry.command);
+      const Command& command = commands.Get(entry.command);
       button.iBitmap = command.picture >= 0 ? command.picture : I_IMAGENONE;
       button.idCommand = static_cast<int>(command.id);
       button.fsStyle = ToolStyleBits(entry.style);

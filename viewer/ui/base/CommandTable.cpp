@@ -1,5 +1,7 @@
 #include "ui/base/CommandTable.h"
 
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace kestro::ui {
@@ -19,6 +21,13 @@ const Command* CommandTable::Find(UINT id) const {
   return const_cast<CommandTable*>(this)->Find(id);
 }
 
+Command& CommandTable::Get(UINT id) {
+  if (Command* command = Find(id)) return *command;
+  throw std::logic_error("command " + std::to_string(id) + " is not in the command table");
+}
+
+const Command& CommandTable::Get(UINT id) const { return const_cast<CommandTable*>(this)->Get(id); }
+
 bool CommandTable::Execute(UINT id) {
   Command* command = Find(id);
   if (!command || !command->enabled || !command->execute) return false;
@@ -27,7 +36,7 @@ bool CommandTable::Execute(UINT id) {
 }
 
 bool CommandTable::Toggle(UINT id) {
-  Command& command = *Find(id);
+  Command& command = Get(id);
   command.checked = !command.checked;
   return command.checked;
 }

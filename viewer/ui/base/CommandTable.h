@@ -41,6 +41,10 @@ class CommandTable {
   Command& Add(Command command);
   Command* Find(UINT id);
   const Command* Find(UINT id) const;
+  // The entry of a command the caller added itself: one missing from the
+  // table is a fault of the program, raised here rather than followed.
+  Command& Get(UINT id);
+  const Command& Get(UINT id) const;
   const std::deque<Command>& entries() const { return entries_; }
   std::deque<Command>& entries() { return entries_; }
 

@@ -19,14 +19,14 @@ void Dialog::CreateModeless(HWND owner, int templateId) {
   modal_ = false;
   if (!CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, Procedure,
                           reinterpret_cast<LPARAM>(this)))
-    throw SystemError(GetLastError());
+    ThrowLastError();
 }
 
 INT_PTR Dialog::RunModal(HWND owner, int templateId) {
   modal_ = true;
   const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
                                          owner, Procedure, reinterpret_cast<LPARAM>(this));
-  if (result == -1) throw SystemError(GetLastError());
+  if (result == -1) ThrowLastError();
   return result;
 }
 
@@ -87,7 +87,7 @@ void Dialog::SetDesignedFont(const wchar_t* face, int points, BYTE charset) {
   font.lfCharSet = charset;
   wcsncpy_s(font.lfFaceName, face, _TRUNCATE);
   UniqueFont made(CreateFontIndirectW(&font));
-  if (!made) throw SystemError(GetLastError());
+  if (!made) ThrowLastError();
   const auto wParam = reinterpret_cast<WPARAM>(made.get());
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     SendMessageW(child, WM_SETFONT, wParam, FALSE);

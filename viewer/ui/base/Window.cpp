@@ -31,11 +31,11 @@ void Window::CreateWindowOf(const wchar_t* className, DWORD exStyle, const wchar
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     wc.lpszClassName = className;
-    if (!RegisterClassExW(&wc)) throw SystemError(GetLastError());
+    if (!RegisterClassExW(&wc)) ThrowLastError();
   }
   if (!CreateWindowExW(exStyle, className, caption, style, x, y, width, height, owner, nullptr,
                        instance, this))
-    throw SystemError(GetLastError());
+    ThrowLastError();
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,7 +18,7 @@ void ListViewControl::Create(HWND parent, int id, ListModel& model) {
                               LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
                           0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                           GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) throw SystemError(GetLastError());
+  if (!hwnd_) ThrowLastError();
   ListView_SetExtendedListViewStyleEx(hwnd_, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
   model_ = &model;
   model.SetObserver(this);

@@ -17,7 +17,7 @@ constexpr int kPanelEdges[] = {70, 70 + 110, 70 + 110 + 155, -1};
 void StatusBar::Create(HWND parent) {
   hwnd_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0,
                           0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!hwnd_) throw SystemError(GetLastError());
+  if (!hwnd_) ThrowLastError();
   SendMessageW(hwnd_, SB_SETPARTS, std::size(kPanelEdges), reinterpret_cast<LPARAM>(kPanelEdges));
 }
 

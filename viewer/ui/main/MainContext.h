@@ -24,7 +24,7 @@ struct MainContext {
   HWND owner() const { return window.hwnd(); }
   ViewState& state() const { return views.state(); }
   TableReader& tables() const { return views.context().tables; }
-  Command& command(UINT id) const { return *commands.Find(id); }
+  Command& command(UINT id) const { return commands.Get(id); }
 };
 
 }  // namespace kestro::ui

@@ -27,7 +27,7 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWO
   HWND child = CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleW(nullptr), nullptr);
-  if (!child) throw SystemError(GetLastError());
+  if (!child) ThrowLastError();
   return child;
 }
 }  // namespace
@@ -99,9 +99,9 @@ Settings MainWindow::CollectSettings() const {
   GetWindowRect(hwnd(), &settings.Position);
   settings.ShowToolBar = IsShown(toolBar_);
   settings.ShowStatusBar = IsShown(statusBar_.hwnd());
-  settings.ShowByName = commands_.Find(kCmdByName)->checked;
-  settings.ShowAllEndpoints = commands_.Find(kCmdAllEndpoints)->checked;
-  settings.AutoRefresh = commands_.Find(kCmdAutoRefresh)->checked;
+  settings.ShowByName = commands_.Get(kCmdByName).checked;
+  settings.ShowAllEndpoints = commands_.Get(kCmdAllEndpoints).checked;
+  settings.AutoRefresh = commands_.Get(kCmdAutoRefresh).checked;
   const ReportSettings& report = reports_.settings();
   settings.AppendStatistics = report.AppendStatistics;
   settings.AutoSave = report.AutoSave;

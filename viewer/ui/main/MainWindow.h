@@ -77,7 +77,7 @@ class MainWindow final : public Window, private ViewEvents {
   HWND waitPanel() const { return waitPanel_; }
 
   CommandTable& commands() { return commands_; }
-  Command& command(UINT id) { return *commands_.Find(id); }
+  Command& command(UINT id) { return commands_.Get(id); }
   ListModel& list() { return list_; }
   const ListViewControl& listView() const { return listView_; }
   ViewState& viewState() { return state_; }

@@ -22,7 +22,7 @@ void OpenInDefaultBrowser(HWND owner, const std::wstring& address) {
   info.lpVerb = L"open";
   info.lpFile = address.c_str();
   info.nShow = SW_SHOWNORMAL;
-  if (!ShellExecuteExW(&info)) throw SystemError(GetLastError());
+  if (!ShellExecuteExW(&info)) ThrowLastError();
 }
 
 }  // namespace
