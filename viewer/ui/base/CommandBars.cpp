@@ -22,8 +22,7 @@ void InsertItem(HMENU menu, UINT id, std::wstring text, UINT state, bool radio,
   item.wID = id;
   item.dwTypeData = text.data();
   item.hbmpItem = picture;
-  if (!InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item))
-    ThrowLastError();
+  if (!InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item)) ThrowLastError();
 }
 
 HBITMAP PictureOf(const Command& command, MenuPictures* pictures) {
