@@ -98,6 +98,11 @@ class FlatHashMap {
     slots_[hole] = Slot();
   }
   size_t Size() const { return entries_.size(); }
+  // Every entry, in the order of the dense array: visit(key, value).
+  template <typename Visit>
+  void ForEach(Visit visit) {
+    for (Entry& entry : entries_) visit(entry.key, entry.value);
+  }
 
  private:
   struct Slot {
@@ -139,10 +144,15 @@ class FlatHashMap {
 // row deleted behind its back (a user command) is noticed when looked up.
 class ConnectionRowIndex {
  public:
-  // A row and its record, which lives as long as the row.
+  // A row and its record, which lives as long as the row. What a refresh that
+  // changes nothing reads and writes lies here, beside the key, rather than in
+  // the record: the TCP state it compares (a copy of the record's, written
+  // with it) and the refresh that last found the key in its table.
   struct Entry {
     RowId id = 0;
     TConnectionData* data = nullptr;
+    DWORD state = 0;
+    uint32_t seenInRefresh = 0;
   };
 
   // Indexes the rows of the list anew (an empty list after a view change).
@@ -165,7 +175,7 @@ class ConnectionRowIndex {
     Rows* rows = rows_.Find(key);
     if (!rows) return;
     if (rows->more.empty() && Exact(list)) return visit(rows->first, std::optional<size_t>());
-    auto gone = [&](const Entry& entry) {
+    auto gone = [&](Entry& entry) {
       std::optional<size_t> index = list.IndexOf(entry.id);
       if (index) visit(entry, index);
       return !index;
@@ -173,6 +183,16 @@ class ConnectionRowIndex {
     rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(), gone), rows->more.end());
     if (gone(rows->first)) PromoteFirst(*rows);
     if (rows->first.id == 0) rows_.Erase(key);
+  }
+  // Every row of a kind: visit(entry). Rows deleted behind the index's back
+  // may be among them.
+  template <typename Visit>
+  void ForEachOfKind(ConnectionKind kind, Visit visit) {
+    rows_.ForEach([&](const ConnectionKey& key, Rows& rows) {
+      if (key.kind != static_cast<uint8_t>(kind)) return;
+      visit(rows.first);
+      for (Entry& entry : rows.more) visit(entry);
+    });
   }
 
  private:

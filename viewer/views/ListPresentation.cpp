@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 #include <vector>
 
 #include "net/NetUtils.h"
@@ -48,15 +49,28 @@ void ListViewColumnClick(ListModel& list, ListSortState& sort, int column) {
   else
     sort.lastColumn = column;
 
-  std::vector<std::string> keys;
-  keys.reserve(list.RowCount());
+  // Texts repeat (owners, remote hosts, states): each distinct text's key is
+  // made once, and rows compare by the key's rank among the distinct texts.
+  std::unordered_map<std::wstring, size_t> distinct;
+  std::vector<size_t> textOf(list.RowCount());
   for (size_t i = 0; i < list.RowCount(); ++i)
-    keys.push_back(SortKey(ColumnText(list.Row(i), column)));
+    textOf[i] = distinct.try_emplace(ColumnText(list.Row(i), column), distinct.size()).first->second;
+  std::vector<std::string> keys(distinct.size());
+  for (const auto& [text, at] : distinct) keys[at] = SortKey(text);
+  std::vector<size_t> byKey(keys.size());
+  std::iota(byKey.begin(), byKey.end(), 0);
+  std::sort(byKey.begin(), byKey.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+  // Equal keys share a rank, so that the stable sort keeps their rows' order.
+  std::vector<size_t> rank(keys.size());
+  for (size_t i = 0; i < byKey.size(); ++i)
+    rank[byKey[i]] = i > 0 && keys[byKey[i]] == keys[byKey[i - 1]] ? rank[byKey[i - 1]] : i;
+
   std::vector<size_t> order(list.RowCount());
   std::iota(order.begin(), order.end(), 0);
   const bool ascending = sort.ascending;
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-    return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
+    const size_t ra = rank[textOf[a]], rb = rank[textOf[b]];
+    return ascending ? ra < rb : rb < ra;
   });
   list.ReorderRows(order);
 }
