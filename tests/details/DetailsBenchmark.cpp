@@ -44,10 +44,12 @@ int main(int argc, char** argv) {
   NameResolver resolver(service);
   uint8_t address[4] = {203, 0, 113, 7};
   TEndpointText endpoint = {AF_INET, htons(443), address, 0, false, nullptr, 0};
-  std::printf("FormatEndpointCell, numeric:        %8.1f us\n",
-              MicrosecondsPerCall(5000 / scale, [&] { FormatEndpointCell(resolver, false, endpoint); }));
-  std::printf("FormatEndpointCell, with names:     %8.1f us\n",
-              MicrosecondsPerCall(5000 / scale, [&] { FormatEndpointCell(resolver, true, endpoint); }));
+  std::printf(
+      "FormatEndpointCell, numeric:        %8.1f us\n",
+      MicrosecondsPerCall(5000 / scale, [&] { FormatEndpointCell(resolver, false, endpoint); }));
+  std::printf(
+      "FormatEndpointCell, with names:     %8.1f us\n",
+      MicrosecondsPerCall(5000 / scale, [&] { FormatEndpointCell(resolver, true, endpoint); }));
 
   // Reverse lookups of many rows at once, answered at once by the script.
   const int rows = 2000 / scale;

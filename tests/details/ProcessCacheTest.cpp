@@ -120,8 +120,8 @@ TEST_F(ScriptedCache, OneSnapshotAndOneLookupPerProcessAndProgramFile) {
     for (int row = 0; row < 20; ++row)
       for (DWORD pid : {8u, 9u, 0u, 7u}) ExpectSame(cache.Owner(pid), OwnLookups(processes, pid));
   }
-  EXPECT_EQ(processes.snapshots, 3);     // one per cycle
-  EXPECT_EQ(processes.modulePaths, 3);   // PIDs 7, 8, 9, once in their life
+  EXPECT_EQ(processes.snapshots, 3);    // one per cycle
+  EXPECT_EQ(processes.modulePaths, 3);  // PIDs 7, 8, 9, once in their life
   // The cache's: 7's, the shared file's and "?"; then those of OwnLookups.
   EXPECT_EQ(processes.versionReads, 3 + 20 * 4 * 3);
 
@@ -138,10 +138,8 @@ TEST_F(ScriptedCache, APidThatComesBackWithAnotherProgramIsLookedUpAgain) {
   const std::vector<Case> cases = {
       {"another program", [](test::FakeProcesses& p) { p.programs[5] = L"other"; }},
       // Same executable name, but from another folder: its image path tells.
-      {"same name, other file",
-       [](test::FakeProcesses& p) { p.programs[5] = L"proc5"; }},
-      {"ended, then the same program again",
-       [](test::FakeProcesses& p) { p.ended.insert(5); }},
+      {"same name, other file", [](test::FakeProcesses& p) { p.programs[5] = L"proc5"; }},
+      {"ended, then the same program again", [](test::FakeProcesses& p) { p.ended.insert(5); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

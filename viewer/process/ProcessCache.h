@@ -48,7 +48,7 @@ class ProcessDetailsCache {
   ProcessNames names_;
   std::unordered_map<DWORD, Process> processes_;
   std::unordered_map<std::wstring, TFileVersionInfo> versions_;  // by program file
-  std::unordered_map<std::wstring, int> icons_;  // this cycle's
+  std::unordered_map<std::wstring, int> icons_;                  // this cycle's
 };
 
 }  // namespace kestro

@@ -78,8 +78,10 @@ ProcessNames SystemProcessDetails::SnapshotProcessNames() {
   if (!snapshot) return names;
   PROCESSENTRY32W entry = {sizeof entry};
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry))
-    names.emplace(entry.th32ProcessID, entry.szExeFile);  // the first entry of a PID, as a walk finds it
+       more = Process32NextW(snapshot.get(), &entry)) {
+    // A PID listed twice keeps its first entry, the one a walk for it finds.
+    names.emplace(entry.th32ProcessID, entry.szExeFile);
+  }
   return names;
 }
 

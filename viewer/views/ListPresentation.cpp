@@ -17,15 +17,22 @@ const std::wstring& ColumnText(const ListRow& row, int column) {
 }
 
 // The sort key of a text: comparing keys bytewise orders like CompareString
-// with the same flags, and is computed once per row instead of once per comparison.
+// with the same flags, and is made once per text instead of once per comparison.
 std::string SortKey(const std::wstring& text) {
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  // One call for the usual short text; the size is asked only for a longer one.
+  std::string key(256, '\0');
   int size = LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
-                          nullptr, 0);
-  std::string key(static_cast<size_t>(std::max(size, 0)), '\0');
-  if (size > 0)
-    LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
-                 reinterpret_cast<wchar_t*>(key.data()), size);
+                          reinterpret_cast<wchar_t*>(key.data()), static_cast<int>(key.size()));
+  if (size == 0) {
+    size = LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
+                        nullptr, 0);
+    key.assign(static_cast<size_t>(std::max(size, 0)), '\0');
+    if (size > 0)
+      LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
+                   reinterpret_cast<wchar_t*>(key.data()), size);
+  }
+  key.resize(static_cast<size_t>(std::max(size, 0)));
   if (!key.empty() && key.back() == '\0') key.pop_back();
   return key;
 }
@@ -54,7 +61,8 @@ void ListViewColumnClick(ListModel& list, ListSortState& sort, int column) {
   std::unordered_map<std::wstring, size_t> distinct;
   std::vector<size_t> textOf(list.RowCount());
   for (size_t i = 0; i < list.RowCount(); ++i)
-    textOf[i] = distinct.try_emplace(ColumnText(list.Row(i), column), distinct.size()).first->second;
+    textOf[i] =
+        distinct.try_emplace(ColumnText(list.Row(i), column), distinct.size()).first->second;
   std::vector<std::string> keys(distinct.size());
   for (const auto& [text, at] : distinct) keys[at] = SortKey(text);
   std::vector<size_t> byKey(keys.size());
