@@ -34,7 +34,7 @@ double lastTick = 0;
 double longestWait = 0;
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   const double now = bench::NowMs();
-  if (lastTick != 0) longestWait = std::max(longestWait, now - lastTick);
+  longestWait = std::max(longestWait, now - lastTick);
   lastTick = now;
 }
 
@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
 
     // Another view first, so that the connection view is built anew.
     form.viewActions().ActionExecute(kViewTcp);
-    lastTick = longestWait = 0;
+    lastTick = bench::NowMs();  // the wait until the first tick counts too
+    longestWait = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, Tick);
     double start = bench::NowMs();
     form.viewActions().ActionExecute(kViewConnections);
@@ -88,7 +89,8 @@ int main(int argc, char** argv) {
     // in table order before the click).
     wchar_t before[64] = {};
     ListView_GetItemText(list, 0, 2, before, 64);
-    lastTick = longestWait = 0;
+    lastTick = bench::NowMs();  // the wait until the first tick counts too
+    longestWait = 0;
     const UINT_PTR sortTimer = SetTimer(nullptr, 0, 1, Tick);
     start = bench::NowMs();
     form.listCommands().ListViewColumnClick(2);

@@ -49,9 +49,9 @@ int CountryDatabase::CountryId(const std::wstring& remoteCell) {
       DWORD error = GetLastError();
       throw SystemError(error, L"Cannot open file \"" + path_ + L"\". " + SystemMessage(error));
     }
-    // Read into memory whole: a lookup then walks the tree without a file
-    // read per node.
-    database_.reset(GeoIP_open(AnsiPath(path_).c_str(), GEOIP_MEMORY_CACHE | GEOIP_SILENCE));
+    // Read from the file as a lookup walks the tree: the library's memory
+    // cache reads beyond the end of a damaged file.
+    database_.reset(GeoIP_open(AnsiPath(path_).c_str(), GEOIP_STANDARD | GEOIP_SILENCE));
     if (database_) {
       const int edition = GeoIP_database_edition(database_.get());
       if (edition != GEOIP_COUNTRY_EDITION && edition != GEOIP_PROXY_EDITION) database_.reset();
