@@ -62,6 +62,17 @@ class FlatHashMap {
     const Slot& slot = slots_[Probe(key, HashOf(key))];
     return slot.used() ? &entries_[slot.entry - 1].value : nullptr;
   }
+  // Find for keys asked in the order they were added: the entry after the
+  // last one found is tried first, so that a table read in the same order as
+  // before touches no slot at all. `cursor` is only a hint.
+  Value* FindNext(const Key& key, size_t& cursor) {
+    if (cursor < entries_.size() && entries_[cursor].key == key) return &entries_[cursor++].value;
+    if (slots_.empty()) return nullptr;
+    const Slot& slot = slots_[Probe(key, HashOf(key))];
+    if (!slot.used()) return nullptr;
+    cursor = slot.entry;
+    return &entries_[slot.entry - 1].value;
+  }
   Value& FindOrAdd(const Key& key) {
     if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
     const uint32_t hash = HashOf(key);
@@ -172,7 +183,7 @@ class ConnectionRowIndex {
   // have been deleted behind the index's back, which is then forgotten.
   template <typename Visit>
   void ForEach(const ConnectionKey& key, const ListModel& list, Visit visit) {
-    Rows* rows = rows_.Find(key);
+    Rows* rows = rows_.FindNext(key, cursor_);
     if (!rows) return;
     if (rows->more.empty() && Exact(list)) return visit(rows->first, std::optional<size_t>());
     auto gone = [&](Entry& entry) {
@@ -205,6 +216,7 @@ class ConnectionRowIndex {
   FlatHashMap<ConnectionKey, Rows, ConnectionKeyHash> rows_;
   std::array<size_t, 4> counts_{};   // rows per kind
   uint64_t countedAt_ = UINT64_MAX;  // the list's deletion count the index is exact for
+  size_t cursor_ = 0;                // where ForEach looks first
 };
 
 }  // namespace kestro
