@@ -61,7 +61,7 @@ void ConnectionRowIndex::Rebuild(const ListModel& list) {
   counts_.fill(0);
   for (size_t i = 0; i < list.RowCount(); ++i)
     if (auto* data = list.Row(i).RecordAs<TConnectionData>())
-      Add(KeyOf(*data), {list.Row(i).id, data, data->State()});
+      Add(KeyOf(*data), {list.Row(i).id, data});
   countedAt_ = list.DeletionCount();
 }
 

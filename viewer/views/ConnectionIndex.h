@@ -156,13 +156,12 @@ class FlatHashMap {
 class ConnectionRowIndex {
  public:
   // A row and its record, which lives as long as the row. What a refresh that
-  // changes nothing reads and writes lies here, beside the key, rather than in
-  // the record: the TCP state it compares (a copy of the record's, written
-  // with it) and the refresh that last found the key in its table.
+  // changes nothing writes lies here, beside the key, rather than in the
+  // record: the refresh that last found the key in its table. (The TCP state
+  // stays in the record only: the close command changes it there.)
   struct Entry {
     RowId id = 0;
     TConnectionData* data = nullptr;
-    DWORD state = 0;
     uint32_t seenInRefresh = 0;
   };
 

@@ -259,9 +259,9 @@ class ConnectionsView::Refresh {
 
   void UpdateMatch(const EndpointRow& row, const Match& match) {
     ConnectionRowIndex::Entry& entry = *match.row;
-    const bool newState = IsTcp(row.kind) && entry.state != row.state;
-    if (!context_.state.ReResolve && !newState) return;
     TConnectionData* data = entry.data;
+    const bool newState = IsTcp(row.kind) && data->State() != row.state;
+    if (!context_.state.ReResolve && !newState) return;
     const size_t index = match.at ? *match.at : *list_.IndexOf(entry.id);
     if (context_.state.ReResolve) {
       list_.SetCell(index, kCellLocal, Cell(row.local));
@@ -272,7 +272,6 @@ class ConnectionsView::Refresh {
         data->endpoint.tcp4.dwState = row.state;
       else
         data->endpoint.tcp6.dwState = row.state;
-      entry.state = row.state;
       list_.SetCell(index, kCellState, TcpStateNames(row.state));
     }
   }
@@ -303,7 +302,7 @@ class ConnectionsView::Refresh {
       throw;
     }
     auto* data = list_.Row(list_.RowCount() - 1).RecordAs<TConnectionData>();
-    index_.Add(row.key, {id, data, row.state, view_.refreshSerial_});
+    index_.Add(row.key, {id, data, view_.refreshSerial_});
     ++marked_;
   }
 
