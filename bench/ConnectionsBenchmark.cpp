@@ -18,7 +18,7 @@
 #include "process/ProcessInfo.h"
 #include "Synthetic.h"
 #include "support/ScriptedIpHelper.h"
-#include "ui/MessagePump.h"
+#include "ui/base/MessagePump.h"
 #include "views/ConnectionsView.h"
 #include "views/ListPresentation.h"
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   test::ScriptedIpHelper ip;
   TableReader tables(ip);
   ListModel list;
-  list.SetDeletionHook(ListViewDeletion);
+  list.SetDeletionHook(OnRowDeleted);
   ViewState state;
   state.Ready = true;
   PumpEvents events;
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     }
     ListSortState sort;
     start = bench::NowMs();
-    ListViewColumnClick(list, sort, 2);  // remote addresses, the widest variety
+    SortByColumn(list, sort, 2);  // remote addresses, the widest variety
     const double sorted = bench::NowMs() - start;
 
     if (list.RowCount() != n) {

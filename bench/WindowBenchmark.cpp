@@ -24,7 +24,7 @@
 #include "process/ProcessInfo.h"
 #include "Synthetic.h"
 #include "support/ScriptedIpHelper.h"
-#include "ui/NsMain.h"
+#include "ui/main/MainWindow.h"
 
 using namespace kestro;
 
@@ -50,10 +50,10 @@ int main(int argc, char** argv) {
   test::ScriptedIpHelper ip;
   SystemProcessDetails processes;
   ui::MessagePump pump;
-  ui::TMainForm form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
+  ui::MainWindow form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
   form.Create();
   form.command(ui::kCmdAutoRefresh).checked = false;  // refreshes by hand only
-  form.ActionListUpdate();
+  form.UpdateCommandStates();
   std::wstring database = CountryDatabasePath();
   if (GetFileAttributesW(database.c_str()) == INVALID_FILE_ATTRIBUTES)
     database = L"Z:\\usr\\share\\GeoIP\\GeoIP.dat";
@@ -67,12 +67,12 @@ int main(int argc, char** argv) {
     for (uint32_t i = 0; i < n; ++i) ip.tcp4.push_back(bench::Endpoint(i));
 
     // Another view first, so that the connection view is built anew.
-    form.viewActions().ActionExecute(kViewTcp);
+    form.viewActions().ShowView(kViewTcp);
     lastTick = bench::NowMs();  // the wait until the first tick counts too
     longestWait = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, Tick);
     double start = bench::NowMs();
-    form.viewActions().ActionExecute(kViewConnections);
+    form.viewActions().ShowView(kViewConnections);
     UpdateWindow(list);
     const double rebuild = bench::NowMs() - start;
     KillTimer(nullptr, timer);
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
 
     start = bench::NowMs();
     for (int run = 0; run < 5; ++run) {
-      form.viewActions().actRefreshExecute();
+      form.viewActions().Refresh();
       UpdateWindow(list);
     }
     const double steady = (bench::NowMs() - start) / 5;
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     longestWait = 0;
     const UINT_PTR sortTimer = SetTimer(nullptr, 0, 1, Tick);
     start = bench::NowMs();
-    form.listCommands().ListViewColumnClick(2);
+    form.listCommands().SortByColumn(2);
     for (wchar_t first[64] = {}; bench::NowMs() - start < 30000;) {
       pump.RunPending();
       ListView_GetItemText(list, 0, 2, first, 64);

@@ -47,7 +47,7 @@ class FakeProcesses : public ProcessDetails {
     ++calls;
     return path.empty() ? 0 : static_cast<int>(path.size());
   }
-  TFileVersionInfo ReadFileVersionInfo(const std::wstring& path) override {
+  FileVersionInfo ReadFileVersionInfo(const std::wstring& path) override {
     ++calls;
     ++versionReads;
     if (path == L"?") return {};

@@ -50,7 +50,7 @@ const OwnerDetails& ProcessDetailsCache::Owner(DWORD pid) {
   return process.owner;
 }
 
-const TFileVersionInfo& ProcessDetailsCache::VersionOf(const std::wstring& path) {
+const FileVersionInfo& ProcessDetailsCache::VersionOf(const std::wstring& path) {
   auto found = versions_.find(path);
   if (found != versions_.end()) return found->second;
   return versions_.emplace(path, details_.ReadFileVersionInfo(path)).first->second;

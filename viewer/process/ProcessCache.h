@@ -17,7 +17,7 @@ struct OwnerDetails {
   std::wstring name;         // ProcessIdToName
   std::wstring path;         // GetProcessPath
   std::wstring imagePath;    // GetProcessImagePath
-  TFileVersionInfo version;  // ReadFileVersionInfo of the path
+  FileVersionInfo version;  // ReadFileVersionInfo of the path
 };
 
 class ProcessDetailsCache {
@@ -40,14 +40,14 @@ class ProcessDetailsCache {
     uint32_t cycle = 0;  // the cycle whose snapshot it was last checked against
   };
   void TakeSnapshot();
-  const TFileVersionInfo& VersionOf(const std::wstring& path);
+  const FileVersionInfo& VersionOf(const std::wstring& path);
 
   ProcessDetails& details_;
   uint32_t cycle_ = 1;
   bool snapshotTaken_ = false;
   ProcessNames names_;
   std::unordered_map<DWORD, Process> processes_;
-  std::unordered_map<std::wstring, TFileVersionInfo> versions_;  // by program file
+  std::unordered_map<std::wstring, FileVersionInfo> versions_;  // by program file
   std::unordered_map<std::wstring, int> icons_;                  // this cycle's
 };
 

@@ -41,7 +41,7 @@ ConnectionKey KeyOf(const MIB_TCP6ROW_OWNER_PID& row);
 ConnectionKey KeyOf(const MIB_UDPROW_OWNER_PID& row);
 ConnectionKey KeyOf(const MIB_UDP6ROW_OWNER_PID& row);
 // The key of the table row a record was made from.
-ConnectionKey KeyOf(const TConnectionData& data);
+ConnectionKey KeyOf(const ConnectionRecord& data);
 
 // A hash map for the refresh, which looks up every table row: the entries lie
 // densely in the order they were added, which is the order the next refresh
@@ -161,7 +161,7 @@ class ConnectionRowIndex {
   // stays in the record only: the close command changes it there.)
   struct Entry {
     RowId id = 0;
-    TConnectionData* data = nullptr;
+    ConnectionRecord* data = nullptr;
     uint32_t seenInRefresh = 0;
   };
 
