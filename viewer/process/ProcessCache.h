@@ -14,9 +14,9 @@ namespace kestro {
 
 // What the connection view shows of an endpoint's owner.
 struct OwnerDetails {
-  std::wstring name;         // ProcessIdToName
-  std::wstring path;         // GetProcessPath
-  std::wstring imagePath;    // GetProcessImagePath
+  std::wstring name;        // ProcessIdToName
+  std::wstring path;        // GetProcessPath
+  std::wstring imagePath;   // GetProcessImagePath
   FileVersionInfo version;  // ReadFileVersionInfo of the path
 };
 
@@ -48,7 +48,7 @@ class ProcessDetailsCache {
   ProcessNames names_;
   std::unordered_map<DWORD, Process> processes_;
   std::unordered_map<std::wstring, FileVersionInfo> versions_;  // by program file
-  std::unordered_map<std::wstring, int> icons_;                  // this cycle's
+  std::unordered_map<std::wstring, int> icons_;                 // this cycle's
 };
 
 }  // namespace kestro
