@@ -15,10 +15,25 @@ function(kestro_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest kestro_options)
   add_test(NAME ${name} COMMAND ${name})
+  kestro_wine_test(${name} ${T_WINDOWS})
+endfunction()
+
+# kestro_add_benchmark_run(target [WINDOWS]): runs a benchmark program once in
+# its short form (--short: small sizes), so that one that no longer builds,
+# starts or finishes fails the suite. Its figures are printed, never checked.
+function(kestro_add_benchmark_run target)
+  cmake_parse_arguments(B "WINDOWS" "" "" ${ARGN})
+  add_test(NAME ${target}_short COMMAND ${target} --short)
+  kestro_wine_test(${target}_short ${B_WINDOWS})
+endfunction()
+
+# A test run under Wine in the build tree's prefix; `windows`: it has the
+# display to itself.
+function(kestro_wine_test name windows)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "KESTRO_WINEPREFIX=${KESTRO_WINEPREFIX};KESTRO_WINE_RERUN=1"
     FIXTURES_REQUIRED wineprefix TIMEOUT 600)
-  if(T_WINDOWS)
+  if(windows)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display)
   endif()
 endfunction()

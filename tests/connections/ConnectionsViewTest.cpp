@@ -155,8 +155,30 @@ TEST_F(ConnectionsTest, ProcessDetailsAreAskedOncePerOwnerInARefresh) {
     ip.tcp4.push_back(Tcp4Row("10.0.0.1", port, "10.0.0.9", 80, kTcpEstablished, 5));
   Switch();
   EXPECT_EQ(list.RowCount(), 50u);
-  EXPECT_EQ(processes.calls, 5);  // path, details, name, image path, icon
+  EXPECT_EQ(processes.calls, 5);  // snapshot, image path, module path, details, icon
   EXPECT_EQ(list.Row(49).caption, L"proc5.exe");
+}
+
+TEST_F(ConnectionsTest, ANewRowOfAReusedPidShowsTheNewProgramAndTheOldRowKeepsItsOwn) {
+  ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "10.0.0.9", 80, kTcpEstablished, 5)};
+  Switch();
+  ip.tcp4.push_back(Tcp4Row("10.0.0.1", 2, "10.0.0.9", 80, kTcpEstablished, 5));
+  Switch();  // the same process: nothing looked up again but the image path and icon
+  EXPECT_EQ(processes.modulePaths, 1);
+  EXPECT_EQ(processes.snapshots, 2);
+  processes.programs[5] = L"other";
+  ip.tcp4.push_back(Tcp4Row("10.0.0.1", 3, "10.0.0.9", 80, kTcpEstablished, 5));
+  Switch();
+  ASSERT_EQ(list.RowCount(), 3u);
+  for (size_t row : {0u, 1u}) {
+    EXPECT_EQ(list.Row(row).caption, L"proc5.exe");
+    EXPECT_EQ(list.Row(row).Cell(kCellPath), L"C:\\p5\\proc5.exe");
+  }
+  EXPECT_EQ(list.Row(2).caption, L"other.exe");
+  EXPECT_EQ(list.Row(2).Cell(kCellPath), L"C:\\other\\other.exe");
+  EXPECT_EQ(list.Row(2).Cell(kCellProduct), L"product C:\\other\\other.exe");
+  EXPECT_EQ(list.Row(2).image, static_cast<int>(std::wstring(L"C:\\other.exe").size()));
+  EXPECT_EQ(processes.modulePaths, 2);
 }
 
 TEST_F(ConnectionsTest, ATableErrorEndsTheRefreshAndTheSwitchRestoresItsState) {

@@ -1,10 +1,12 @@
 #pragma once
 // The country of a remote IPv4 address from the GeoIP Legacy country database
-// that ships beside the viewer, its display name and its flag picture. No
-// state and no cache: every lookup opens the file, answers and closes it.
+// that ships beside the viewer, its display name and its flag picture.
 
 #include <array>
+#include <memory>
 #include <string>
+
+struct GeoIPTag;
 
 namespace kestro {
 
@@ -22,6 +24,34 @@ std::wstring GetCountryCode(const std::wstring& remoteCell,
                             const std::wstring& databasePath = CountryDatabasePath());
 std::wstring GetCountryName(const std::wstring& remoteCell,
                             const std::wstring& databasePath = CountryDatabasePath());
+
+// The database opened once for many lookups: a refresh that adds thousands of
+// rows reads the file once instead of opening it twice per remote host. Opens
+// at the first lookup; the answers are those of the two functions above,
+// which use it for one lookup each.
+class CountryDatabase {
+ public:
+  explicit CountryDatabase(std::wstring path);
+  ~CountryDatabase();
+  CountryDatabase(const CountryDatabase&) = delete;
+  CountryDatabase& operator=(const CountryDatabase&) = delete;
+
+  // The country ID (1 to 252) of the cell's address; 0 for none. Raises the
+  // SystemError above when the file cannot be opened (and tries again at the
+  // next lookup).
+  int CountryId(const std::wstring& remoteCell);
+  // GetCountryCode and GetCountryName of an ID.
+  static std::wstring Code(int id);
+  static std::wstring Name(int id);
+
+ private:
+  struct Deleter {
+    void operator()(GeoIPTag* database) const noexcept;
+  };
+  std::wstring path_;
+  bool opened_ = false;
+  std::unique_ptr<GeoIPTag, Deleter> database_;  // null: a file that answers nothing
+};
 
 // The display names by country ID 0 to 252, and the codes of the GeoIP Legacy
 // country table in its 253-entry form (later versions of the library renamed

@@ -69,16 +69,32 @@ std::wstring SystemProcessDetails::ProcessIdToName(DWORD pid) {
 
 std::wstring SystemProcessDetails::GetProcessPath(DWORD pid) {
   std::optional<std::wstring> exeName = SnapshotExeName(pid);
-  if (!exeName) return L"?";
+  return exeName ? MainModulePath(pid, *exeName) : L"?";
+}
+
+ProcessNames SystemProcessDetails::SnapshotProcessNames() {
+  ProcessNames names;
+  UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return names;
+  PROCESSENTRY32W entry = {sizeof entry};
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
+    // A PID listed twice keeps its first entry, the one a walk for it finds.
+    names.emplace(entry.th32ProcessID, entry.szExeFile);
+  }
+  return names;
+}
+
+std::wstring SystemProcessDetails::MainModulePath(DWORD pid, const std::wstring& exeName) {
   UniqueFileHandle modules(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
-  if (!modules) return *exeName;
-  const std::wstring wanted = LocaleLower(*exeName);
+  if (!modules) return exeName;
+  const std::wstring wanted = LocaleLower(exeName);
   MODULEENTRY32W entry = {sizeof entry};
   for (BOOL more = Module32FirstW(modules.get(), &entry); more;
        more = Module32NextW(modules.get(), &entry)) {
     if (LocaleLower(entry.szModule) == wanted) return entry.szExePath;
   }
-  return *exeName;
+  return exeName;
 }
 
 std::wstring SystemProcessDetails::GetProcessImagePath(DWORD pid) {

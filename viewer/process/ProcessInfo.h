@@ -7,8 +7,12 @@
 #include <commctrl.h>
 
 #include <string>
+#include <unordered_map>
 
 namespace kestro {
+
+// One process snapshot: each PID with its executable file name.
+using ProcessNames = std::unordered_map<DWORD, std::wstring>;
 
 // Four texts of a program file's version resource; each empty when missing.
 struct FileVersionInfo {
@@ -29,6 +33,11 @@ class ProcessDetails {
   // The main module's full path; the bare executable name when the modules
   // cannot be listed or none carries that name; "?" when the PID is unknown.
   virtual std::wstring GetProcessPath(DWORD pid) = 0;
+  // Every process of one snapshot with the name ProcessIdToName gives; empty
+  // when the snapshot cannot be taken.
+  virtual ProcessNames SnapshotProcessNames() = 0;
+  // GetProcessPath of a process whose snapshot name is already known.
+  virtual std::wstring MainModulePath(DWORD pid, const std::wstring& exeName) = 0;
   // The main module's path through the process handle; empty when the process
   // cannot be opened or the call fails.
   virtual std::wstring GetProcessImagePath(DWORD pid) = 0;
@@ -44,6 +53,8 @@ class SystemProcessDetails final : public ProcessDetails {
  public:
   std::wstring ProcessIdToName(DWORD pid) override;
   std::wstring GetProcessPath(DWORD pid) override;
+  ProcessNames SnapshotProcessNames() override;
+  std::wstring MainModulePath(DWORD pid, const std::wstring& exeName) override;
   std::wstring GetProcessImagePath(DWORD pid) override;
   int GetFileIconIndex(const std::wstring& path) override;
   FileVersionInfo ReadFileVersionInfo(const std::wstring& path) override;

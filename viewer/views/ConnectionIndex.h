@@ -62,6 +62,17 @@ class FlatHashMap {
     const Slot& slot = slots_[Probe(key, HashOf(key))];
     return slot.used() ? &entries_[slot.entry - 1].value : nullptr;
   }
+  // Find for keys asked in the order they were added: the entry after the
+  // last one found is tried first, so that a table read in the same order as
+  // before touches no slot at all. `cursor` is only a hint.
+  Value* FindNext(const Key& key, size_t& cursor) {
+    if (cursor < entries_.size() && entries_[cursor].key == key) return &entries_[cursor++].value;
+    if (slots_.empty()) return nullptr;
+    const Slot& slot = slots_[Probe(key, HashOf(key))];
+    if (!slot.used()) return nullptr;
+    cursor = slot.entry;
+    return &entries_[slot.entry - 1].value;
+  }
   Value& FindOrAdd(const Key& key) {
     if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
     const uint32_t hash = HashOf(key);
@@ -98,6 +109,11 @@ class FlatHashMap {
     slots_[hole] = Slot();
   }
   size_t Size() const { return entries_.size(); }
+  // Every entry, in the order of the dense array: visit(key, value).
+  template <typename Visit>
+  void ForEach(Visit visit) {
+    for (Entry& entry : entries_) visit(entry.key, entry.value);
+  }
 
  private:
   struct Slot {
@@ -139,10 +155,14 @@ class FlatHashMap {
 // row deleted behind its back (a user command) is noticed when looked up.
 class ConnectionRowIndex {
  public:
-  // A row and its record, which lives as long as the row.
+  // A row and its record, which lives as long as the row. What a refresh that
+  // changes nothing writes lies here, beside the key, rather than in the
+  // record: the refresh that last found the key in its table. (The TCP state
+  // stays in the record only: the close command changes it there.)
   struct Entry {
     RowId id = 0;
     ConnectionRecord* data = nullptr;
+    uint32_t seenInRefresh = 0;
   };
 
   // Indexes the rows of the list anew (an empty list after a view change).
@@ -162,10 +182,10 @@ class ConnectionRowIndex {
   // have been deleted behind the index's back, which is then forgotten.
   template <typename Visit>
   void ForEach(const ConnectionKey& key, const ListModel& list, Visit visit) {
-    Rows* rows = rows_.Find(key);
+    Rows* rows = rows_.FindNext(key, cursor_);
     if (!rows) return;
     if (rows->more.empty() && Exact(list)) return visit(rows->first, std::optional<size_t>());
-    auto gone = [&](const Entry& entry) {
+    auto gone = [&](Entry& entry) {
       std::optional<size_t> index = list.IndexOf(entry.id);
       if (index) visit(entry, index);
       return !index;
@@ -173,6 +193,16 @@ class ConnectionRowIndex {
     rows->more.erase(std::remove_if(rows->more.begin(), rows->more.end(), gone), rows->more.end());
     if (gone(rows->first)) PromoteFirst(*rows);
     if (rows->first.id == 0) rows_.Erase(key);
+  }
+  // Every row of a kind: visit(entry). Rows deleted behind the index's back
+  // may be among them.
+  template <typename Visit>
+  void ForEachOfKind(ConnectionKind kind, Visit visit) {
+    rows_.ForEach([&](const ConnectionKey& key, Rows& rows) {
+      if (key.kind != static_cast<uint8_t>(kind)) return;
+      visit(rows.first);
+      for (Entry& entry : rows.more) visit(entry);
+    });
   }
 
  private:
@@ -185,6 +215,7 @@ class ConnectionRowIndex {
   FlatHashMap<ConnectionKey, Rows, ConnectionKeyHash> rows_;
   std::array<size_t, 4> counts_{};   // rows per kind
   uint64_t countedAt_ = UINT64_MAX;  // the list's deletion count the index is exact for
+  size_t cursor_ = 0;                // where ForEach looks first
 };
 
 }  // namespace kestro

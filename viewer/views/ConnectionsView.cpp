@@ -12,7 +12,7 @@
 #include "net/EndpointText.h"
 #include "net/NetUtils.h"
 #include "net/TableReader.h"
-#include "process/ProcessInfo.h"
+#include "process/ProcessCache.h"
 #include "views/ConnectionIndex.h"
 
 namespace kestro {
@@ -148,16 +148,12 @@ bool PurgedWhenHidden(const ConnectionRecord& data) {
 }  // namespace
 
 // One run of the refresh. Rows are found through an index of their keys
-// instead of a search of the list; process details and countries are asked
-// once per owner and per remote address within a refresh, not per row.
+// instead of a search of the list; owners come from one process snapshot per
+// refresh, and countries are asked once per remote address, from a database
+// opened once.
 class ConnectionsView::Refresh {
  public:
-  struct Process {
-    std::wstring name;
-    std::wstring path;
-    std::wstring imagePath;
-    FileVersionInfo version;
-  };
+  using Process = OwnerDetails;
 
   struct Country {
     std::wstring name;
@@ -170,8 +166,10 @@ class ConnectionsView::Refresh {
         list_(context.list),
         rebuild_(rebuild),
         options_(view.options_()),
-        countryDatabase_(view.countryDatabase_()),
-        index_(*view.index_) {}
+        countries_(view.countryDatabase_()),
+        index_(*view.index_) {
+    view.owners_->NewCycle();
+  }
 
   void Run() {
     if (rebuild_)
@@ -235,9 +233,9 @@ class ConnectionsView::Refresh {
       std::optional<Match> match;
       if (!rebuild_) {
         index_.ForEach(row.key, list_,
-                       [&](const ConnectionRowIndex::Entry& entry, std::optional<size_t> at) {
-                         Mark(*entry.data);
-                         if (!match || *at < *match->at) match = Match{entry, at};
+                       [&](ConnectionRowIndex::Entry& entry, std::optional<size_t> at) {
+                         Mark(entry);
+                         if (!match || *at < *match->at) match = Match{&entry, at};
                        });
       }
       if (IsTcp(kind) && !options_.allEndpoints &&
@@ -255,15 +253,16 @@ class ConnectionsView::Refresh {
 
   // The first row of the list with a key, and its position where known.
   struct Match {
-    ConnectionRowIndex::Entry row;
+    ConnectionRowIndex::Entry* row;
     std::optional<size_t> at;
   };
 
   void UpdateMatch(const EndpointRow& row, const Match& match) {
-    ConnectionRecord* data = match.row.data;
+    ConnectionRowIndex::Entry& entry = *match.row;
+    ConnectionRecord* data = entry.data;
     const bool newState = IsTcp(row.kind) && data->State() != row.state;
     if (!context_.state.ReResolve && !newState) return;
-    const size_t index = match.at ? *match.at : *list_.IndexOf(match.row.id);
+    const size_t index = match.at ? *match.at : *list_.IndexOf(entry.id);
     if (context_.state.ReResolve) {
       list_.SetCell(index, kCellLocal, Cell(row.local));
       if (IsTcp(row.kind)) list_.SetCell(index, kCellRemote, Cell(Remote(row, *data, index)));
@@ -303,8 +302,8 @@ class ConnectionsView::Refresh {
       throw;
     }
     auto* data = list_.Row(list_.RowCount() - 1).RecordAs<ConnectionRecord>();
-    index_.Add(row.key, {id, data});
-    Mark(*data);
+    index_.Add(row.key, {id, data, view_.refreshSerial_});
+    ++marked_;
   }
 
   void BuildTcpRow(const EndpointRow& row, size_t index) {
@@ -379,33 +378,18 @@ class ConnectionsView::Refresh {
     if (!v6) balloon();
   }
 
-  const Process& ProcessOf(DWORD pid) {
-    auto found = processes_.find(pid);
-    if (found != processes_.end()) return found->second;
-    ProcessDetails& details = view_.processes_;
-    Process process;
-    process.path = details.GetProcessPath(pid);
-    process.version = details.ReadFileVersionInfo(process.path);
-    process.name = details.ProcessIdToName(pid);
-    process.imagePath = details.GetProcessImagePath(pid);
-    return processes_.emplace(pid, std::move(process)).first->second;
-  }
-
-  int IconOf(const std::wstring& path) {
-    auto found = icons_.find(path);
-    if (found != icons_.end()) return found->second;
-    return icons_.emplace(path, view_.processes_.GetFileIconIndex(path)).first->second;
-  }
+  const Process& ProcessOf(DWORD pid) { return view_.owners_->Owner(pid); }
+  int IconOf(const std::wstring& path) { return view_.owners_->Icon(path); }
 
   // The country depends only on the address before the cell's first blank
   // (the lookup reads no further), so rows of one remote host share it.
   const Country& CountryOf(const std::wstring& remoteCell) {
     const std::wstring address = remoteCell.substr(0, remoteCell.find(L' '));
-    auto found = countries_.find(address);
-    if (found != countries_.end()) return found->second;
-    Country country{GetCountryName(remoteCell, countryDatabase_),
-                    CountryFlagIndex(GetCountryCode(remoteCell, countryDatabase_))};
-    return countries_.emplace(address, std::move(country)).first->second;
+    auto found = countryOf_.find(address);
+    if (found != countryOf_.end()) return found->second;
+    const int id = countries_.CountryId(remoteCell);
+    Country country{CountryDatabase::Name(id), CountryFlagIndex(CountryDatabase::Code(id))};
+    return countryOf_.emplace(address, std::move(country)).first->second;
   }
 
   static void FillProcessCells(ListRow& target, const Process& process) {
@@ -417,26 +401,24 @@ class ConnectionsView::Refresh {
   }
 
   // The row's key is in the table of this pass.
-  void Mark(ConnectionRecord& data) {
-    if (data.seenInRefresh != view_.refreshSerial_) ++marked_;
-    data.seenInRefresh = view_.refreshSerial_;
+  void Mark(ConnectionRowIndex::Entry& entry) {
+    if (entry.seenInRefresh != view_.refreshSerial_) ++marked_;
+    entry.seenInRefresh = view_.refreshSerial_;
   }
 
-  // Every row of this kind whose key the table no longer has goes, from the
-  // last to the first. The rows are taken by identity first, so that rows the
-  // user deletes or reorders meanwhile do not upset the walk.
+  // Every row of this kind whose key the table no longer has goes (the
+  // deletion reaches them from the last to the first). The rows are taken by
+  // identity first, so that rows the user deletes or reorders meanwhile do not
+  // upset the walk; the index holds every row of the view.
   void Vanish(ConnectionKind kind) {
     // Nothing to look for when every row of the kind was marked.
     if (index_.Exact(list_) && index_.Count(kind) == marked_) return;
-    std::vector<RowId> ofKind;
-    for (size_t i = 0; i < list_.RowCount(); ++i) {
-      const ListRow& row = list_.Row(i);
-      auto* data = row.RecordAs<ConnectionRecord>();
-      if (data && data->kind == kind && data->seenInRefresh != view_.refreshSerial_)
-        ofKind.push_back(row.id);
-    }
-    for (size_t k = ofKind.size(); k-- > 0;) {
-      doomed_.insert(ofKind[k]);
+    std::vector<RowId> unseen;
+    index_.ForEachOfKind(kind, [&](const ConnectionRowIndex::Entry& entry) {
+      if (entry.seenInRefresh != view_.refreshSerial_) unseen.push_back(entry.id);
+    });
+    for (RowId id : unseen) {
+      doomed_.insert(id);
       LetMessagesRun();
     }
   }
@@ -461,19 +443,17 @@ class ConnectionsView::Refresh {
   ListModel& list_;
   const bool rebuild_;
   const ConnectionOptions options_;
-  const std::wstring countryDatabase_;
+  CountryDatabase countries_;
   ConnectionRowIndex& index_;
   size_t marked_ = 0;  // rows marked in the current pass
   std::unordered_set<RowId> doomed_;
-  std::unordered_map<DWORD, Process> processes_;
-  std::unordered_map<std::wstring, int> icons_;
-  std::unordered_map<std::wstring, Country> countries_;
+  std::unordered_map<std::wstring, Country> countryOf_;  // by remote address
 };
 
 ConnectionsView::ConnectionsView(ListModel& list, ProcessDetails& processes, NameResolver& names,
                                  std::function<ConnectionOptions()> options)
     : list_(list),
-      processes_(processes),
+      owners_(std::make_unique<ProcessDetailsCache>(processes)),
       names_(names),
       options_(std::move(options)),
       countryDatabase_(CountryDatabasePath),

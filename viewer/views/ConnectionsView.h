@@ -19,6 +19,7 @@
 namespace kestro {
 
 class ProcessDetails;
+class ProcessDetailsCache;
 class ConnectionRowIndex;
 
 enum class ConnectionKind : uint8_t { kTcp4, kTcp6, kUdp4, kUdp6 };
@@ -68,8 +69,7 @@ struct ConnectionRecord final : RowRecord {
     MIB_UDPROW_OWNER_PID udp4;
     MIB_UDP6ROW_OWNER_PID udp6;
   } endpoint{};
-  NameLookupState lookup;      // TCP rows only
-  uint32_t seenInRefresh = 0;  // the last refresh whose table had the row's key
+  NameLookupState lookup;  // TCP rows only
 
   // The TCP state; 0 for UDP rows.
   DWORD State() const;
@@ -109,7 +109,7 @@ class ConnectionsView {
   void NameLookupDone(RowId row, int resultCode, const std::wstring& name);
 
   ListModel& list_;
-  ProcessDetails& processes_;
+  std::unique_ptr<ProcessDetailsCache> owners_;  // kept across refreshes
   NameResolver& names_;
   std::function<ConnectionOptions()> options_;
   std::function<std::wstring()> countryDatabase_;

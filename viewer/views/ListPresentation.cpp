@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 #include <vector>
 
 #include "net/NetUtils.h"
@@ -16,15 +17,22 @@ const std::wstring& ColumnText(const ListRow& row, int column) {
 }
 
 // The sort key of a text: comparing keys bytewise orders like CompareString
-// with the same flags, and is computed once per row instead of once per comparison.
+// with the same flags, and is made once per text instead of once per comparison.
 std::string SortKey(const std::wstring& text) {
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  // One call for the usual short text; the size is asked only for a longer one.
+  std::string key(256, '\0');
   int size = LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
-                          nullptr, 0);
-  std::string key(static_cast<size_t>(std::max(size, 0)), '\0');
-  if (size > 0)
-    LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
-                 reinterpret_cast<wchar_t*>(key.data()), size);
+                          reinterpret_cast<wchar_t*>(key.data()), static_cast<int>(key.size()));
+  if (size == 0) {
+    size = LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
+                        nullptr, 0);
+    key.assign(static_cast<size_t>(std::max(size, 0)), '\0');
+    if (size > 0)
+      LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()),
+                   reinterpret_cast<wchar_t*>(key.data()), size);
+  }
+  key.resize(static_cast<size_t>(std::max(size, 0)));
   if (!key.empty() && key.back() == '\0') key.pop_back();
   return key;
 }
@@ -48,15 +56,29 @@ void SortByColumn(ListModel& list, ListSortState& sort, int column) {
   else
     sort.lastColumn = column;
 
-  std::vector<std::string> keys;
-  keys.reserve(list.RowCount());
+  // Texts repeat (owners, remote hosts, states): each distinct text's key is
+  // made once, and rows compare by the key's rank among the distinct texts.
+  std::unordered_map<std::wstring, size_t> distinct;
+  std::vector<size_t> textOf(list.RowCount());
   for (size_t i = 0; i < list.RowCount(); ++i)
-    keys.push_back(SortKey(ColumnText(list.Row(i), column)));
+    textOf[i] =
+        distinct.try_emplace(ColumnText(list.Row(i), column), distinct.size()).first->second;
+  std::vector<std::string> keys(distinct.size());
+  for (const auto& [text, at] : distinct) keys[at] = SortKey(text);
+  std::vector<size_t> byKey(keys.size());
+  std::iota(byKey.begin(), byKey.end(), 0);
+  std::sort(byKey.begin(), byKey.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+  // Equal keys share a rank, so that the stable sort keeps their rows' order.
+  std::vector<size_t> rank(keys.size());
+  for (size_t i = 0; i < byKey.size(); ++i)
+    rank[byKey[i]] = i > 0 && keys[byKey[i]] == keys[byKey[i - 1]] ? rank[byKey[i - 1]] : i;
+
   std::vector<size_t> order(list.RowCount());
   std::iota(order.begin(), order.end(), 0);
   const bool ascending = sort.ascending;
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-    return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
+    const size_t ra = rank[textOf[a]], rb = rank[textOf[b]];
+    return ascending ? ra < rb : rb < ra;
   });
   list.ReorderRows(order);
 }
