@@ -251,8 +251,8 @@ int PrintRows(HWND main) {
   auto* remote = static_cast<Remote*>(
       VirtualAllocEx(viewer, nullptr, sizeof(Remote), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (!remote) return CloseHandle(viewer), 1;
-  const int columns = static_cast<int>(
-      SendMessageW(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
+  const int columns = static_cast<int>(SendMessageW(
+      reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
   const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < rows; ++row) {
     std::wstring line;
@@ -287,7 +287,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring verb = argc > 1 ? argv[1] : L"";
   const bool oneWord = verb == L"keys" || verb == L"save-as" || verb == L"close" ||
                        verb == L"answer" || verb == L"message";
-  if (!(oneWord && argc == 3) && !((verb == L"startup" || verb == L"caption" || verb == L"rows") && argc == 2)) {
+  if (!(oneWord && argc == 3) &&
+      !((verb == L"startup" || verb == L"caption" || verb == L"rows") && argc == 2)) {
     std::fwprintf(stderr,
                   L"usage: viewer_driver keys SHORTCUT | save-as PATH | startup | "
                   L"close yes|minimize|escape|ask | answer yes|minimize|escape | "
