@@ -30,6 +30,9 @@ PUBLIC_ADDRESS = "1.2.4.8"  # China in Debian's GeoIP country database
 PUBLIC_COUNTRY = "中国"
 SETTINGS_KEY = r"HKCU\Software\Corvanet\Kestro"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+# Where Windows Installer registers a product's icon (ARPPRODUCTICON), which
+# the installed-programs list shows.
+PRODUCTS_KEY = r"HKLM\Software\Classes\Installer\Products"
 DOWNGRADE_MESSAGE = "A newer version of Kestro is already installed."
 WIN64_MESSAGE = "This Kestro package is for 64-bit Windows."
 
@@ -76,16 +79,16 @@ class Prefix:
         text = ""
         if os.path.exists(log):
             raw = open(log, "rb").read()
-            text = raw.decode("utf-16" if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else "utf-8",
+            text = raw.decode("utf-16" if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else "gbk",
                               errors="replace")
         return status, text
 
     def drive_c(self, *parts):
         return os.path.join(self.path, "drive_c", *parts)
 
-    def entries(self):
-        """The installed-programs entries named Kestro: {key: {value: data}}."""
-        _, text = self.run("reg", "query", UNINSTALL_KEY, "/s")
+    def entries(self, root=UNINSTALL_KEY, name="DisplayName"):
+        """The entries under root named Kestro: {key: {value: data}}."""
+        _, text = self.run("reg", "query", root, "/s")
         found, key = {}, None
         for line in text.splitlines():
             line = line.rstrip("\r")
@@ -96,7 +99,7 @@ class Prefix:
                 parts = line.strip().split(None, 2)
                 if len(parts) >= 2:
                     found[key][parts[0]] = parts[2] if len(parts) == 3 else ""
-        return {k: v for k, v in found.items() if v.get("DisplayName") == "Kestro"}
+        return {k: v for k, v in found.items() if v.get(name) == "Kestro"}
 
     def key_exists(self, key):
         status, _ = self.run("reg", "query", key)
@@ -104,6 +107,33 @@ class Prefix:
 
     def stop(self):
         self.script("wine-env.sh", "stop", self.path, check=False)
+
+
+def unix_path(prefix, windows_path):
+    """The file of a C: path in the prefix, its parts matched as Windows
+    matches them, whatever their case."""
+    if windows_path[1:3].lower() != ":\\" or windows_path[0].lower() != "c":
+        return ""
+    path = prefix.drive_c()
+    for part in windows_path[3:].split("\\"):
+        names = os.listdir(path) if os.path.isdir(path) else []
+        match = [n for n in names if n.lower() == part.lower()]
+        if not match:
+            return ""
+        path = os.path.join(path, match[0])
+    return path
+
+
+def refused_with(prefix, status, package, message):
+    """Windows Installer ends a refused install with 1603 and shows the
+    package's launch-condition text; Wine logs no such text at /qn, so the
+    text is read from the package's LaunchCondition table."""
+    if status != 1603 & 0xFF:  # ERROR_INSTALL_FAILURE, as a Unix exit status keeps it
+        fail("the refused install ended with %d, not 1603" % status)
+    table = subprocess.run(["msiinfo", "export", package, "LaunchCondition"],
+                           stdout=subprocess.PIPE, check=True).stdout.decode()
+    if message not in table:
+        fail("the package has no launch condition saying %r:\n%s" % (message, table))
 
 
 def to_windows(path):
@@ -120,9 +150,11 @@ def one_entry(prefix, version):
             fail("the entry's %s is %r, not %r" % (value, entry.get(value), expected))
     if "msiexec" not in entry.get("UninstallString", "").lower():
         fail("the entry has no uninstall command: %r" % entry)
-    icon = entry.get("DisplayIcon", "")
-    if not icon.lower().endswith("kestro.ico"):
-        fail("the entry's icon is %r" % icon)
+    products = prefix.entries(PRODUCTS_KEY, "ProductName")
+    icons = [unix_path(prefix, p.get("ProductIcon", "")) for p in products.values()]
+    if len(icons) != 1 or not os.path.isfile(icons[0]) or not filecmp.cmp(
+            icons[0], prefix.args.icon, shallow=False):
+        fail("the product's icon is not the program icon: %r" % products)
     return entry
 
 
@@ -216,7 +248,7 @@ def main():
         target, icon = lines[0], lines[1].rsplit(",", 1)[0]
         if target.lower() != r"c:\program files\kestro\kestro.exe":
             fail("the shortcut points to %r" % target)
-        icon_file = prefix.drive_c(*icon[3:].split("\\")) if icon[1:3] == ":\\" else ""
+        icon_file = unix_path(prefix, icon)
         if not os.path.isfile(icon_file) or not filecmp.cmp(icon_file, args.icon, shallow=False):
             fail("the shortcut's icon %r is not the program icon" % icon)
         one_entry(prefix, args.version)
@@ -231,10 +263,7 @@ def main():
             fail("the upgrade left no kestro.exe")
 
         status, log = prefix.msiexec("/i", args.package, "downgrade.log")
-        if status == 0:
-            fail("the older package installed over the later one")
-        if DOWNGRADE_MESSAGE not in log:
-            fail("the refused older package says nothing of why:\n%s" % log[-3000:])
+        refused_with(prefix, status, args.package, DOWNGRADE_MESSAGE)
         one_entry(prefix, args.next_version)
 
         status, log = prefix.msiexec("/x", args.next_package, "uninstall.log")
@@ -260,11 +289,7 @@ def main():
             win32 = Prefix(args, os.path.join(args.work, "prefix32"), "i686")
             try:
                 status, log = win32.msiexec("/i", args.package, "win32.log")
-                if status == 0:
-                    fail("the 64-bit package installed on 32-bit Windows")
-                if WIN64_MESSAGE not in log:
-                    fail("the 64-bit package refused 32-bit Windows without its message:\n%s"
-                         % log[-3000:])
+                refused_with(win32, status, args.package, WIN64_MESSAGE)
                 if os.path.exists(win32.drive_c("Program Files", "Kestro")):
                     fail("the refused package left files")
             finally:
