@@ -16,7 +16,7 @@
 #include "process/ProcessInfo.h"
 #include "Synthetic.h"
 #include "support/ScriptedIpHelper.h"
-#include "ui/MessagePump.h"
+#include "ui/base/MessagePump.h"
 #include "views/ConnectionsView.h"
 #include "views/ListPresentation.h"
 
@@ -42,7 +42,7 @@ int main() {
   test::ScriptedIpHelper ip;
   TableReader tables(ip);
   ListModel list;
-  list.SetDeletionHook(ListViewDeletion);
+  list.SetDeletionHook(OnRowDeleted);
   ViewState state;
   state.Ready = true;
   PumpEvents events;
@@ -82,7 +82,7 @@ int main() {
     }
     ListSortState sort;
     start = bench::NowMs();
-    ListViewColumnClick(list, sort, 2);  // remote addresses, the widest variety
+    SortByColumn(list, sort, 2);  // remote addresses, the widest variety
     const double sorted = bench::NowMs() - start;
 
     if (list.RowCount() != n)

@@ -18,7 +18,7 @@
 #include "process/ProcessInfo.h"
 #include "Synthetic.h"
 #include "support/ScriptedIpHelper.h"
-#include "ui/NsMain.h"
+#include "ui/main/MainWindow.h"
 
 using namespace kestro;
 
@@ -40,10 +40,10 @@ int main() {
   test::ScriptedIpHelper ip;
   SystemProcessDetails processes;
   ui::MessagePump pump;
-  ui::TMainForm form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
+  ui::MainWindow form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
   form.Create();
   form.command(ui::kCmdAutoRefresh).checked = false;  // refreshes by hand only
-  form.ActionListUpdate();
+  form.UpdateCommandStates();
   std::wstring database = CountryDatabasePath();
   if (GetFileAttributesW(database.c_str()) == INVALID_FILE_ATTRIBUTES)
     database = L"Z:\\usr\\share\\GeoIP\\GeoIP.dat";
@@ -57,24 +57,24 @@ int main() {
     for (uint32_t i = 0; i < n; ++i) ip.tcp4.push_back(bench::Endpoint(i));
 
     // Another view first, so that the connection view is built anew.
-    form.viewActions().ActionExecute(kViewTcp);
+    form.viewActions().ShowView(kViewTcp);
     lastTick = longestWait = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 1, Tick);
     double start = bench::NowMs();
-    form.viewActions().ActionExecute(kViewConnections);
+    form.viewActions().ShowView(kViewConnections);
     UpdateWindow(list);
     const double rebuild = bench::NowMs() - start;
     KillTimer(nullptr, timer);
 
     start = bench::NowMs();
     for (int run = 0; run < 5; ++run) {
-      form.viewActions().actRefreshExecute();
+      form.viewActions().Refresh();
       UpdateWindow(list);
     }
     const double steady = (bench::NowMs() - start) / 5;
 
     start = bench::NowMs();
-    form.listCommands().ListViewColumnClick(2);
+    form.listCommands().SortByColumn(2);
     UpdateWindow(list);
     const double sorted = bench::NowMs() - start;
 

@@ -12,7 +12,7 @@ file(MAKE_DIRECTORY "${KESTRO_ASSET_DIR}")
 include_directories("${KESTRO_ASSET_DIR}")
 
 # SinFlags: 244 pictures of 16 x 16 side by side on magenta (the mask colour of
-# ui/ImageLists.cpp). 0 to 238 are the flags of viewer/geo/FlagKeys.inc, 16 x 11
+# ui/controls/ImageLists.cpp). 0 to 238 are the flags of viewer/geo/FlagKeys.inc, 16 x 11
 # centred; then the question mark, a green square (drawn), the European Union,
 # a computer and Serbia.
 set(KESTRO_FLAG_KEYS_FILE "${CMAKE_SOURCE_DIR}/viewer/geo/FlagKeys.inc")

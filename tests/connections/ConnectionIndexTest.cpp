@@ -134,7 +134,7 @@ TEST(ConnectionKey, IsTheEndpointWithoutOwnerOrState) {
   MIB_TCPROW_OWNER_PID listening = Tcp4Row("10.0.0.1", 1025, "0.0.0.0", 0, kTcpListen, 7);
   EXPECT_FALSE(KeyOf(udp) == KeyOf(listening));
   // A record gives the key of the row it was made from.
-  TConnectionData data(ConnectionKind::kTcp4);
+  ConnectionRecord data(ConnectionKind::kTcp4);
   data.endpoint.tcp4 = row;
   EXPECT_EQ(KeyOf(data), KeyOf(row));
 }

@@ -52,22 +52,22 @@ class ConnectionsTest : public testing::Test {
  protected:
   ConnectionsTest() {
     state.Ready = true;
-    list.SetDeletionHook(ListViewDeletion);
+    list.SetDeletionHook(OnRowDeleted);
     view.SetCountryDatabase([this] { return database; });
   }
   ~ConnectionsTest() override { DeleteFileW(database.c_str()); }
 
   void Refresh(bool rebuild = false) { view.Update(context, rebuild); }
   // The view switch as the main window runs it (rebuild on a view change).
-  void Switch() { viewSwitch.ActionExecute(kViewConnections); }
+  void Switch() { viewSwitch.ShowView(kViewConnections); }
 
   std::vector<std::wstring> Column(size_t cell) const {
     std::vector<std::wstring> texts;
     for (size_t i = 0; i < list.RowCount(); ++i) texts.push_back(list.Row(i).Cell(cell));
     return texts;
   }
-  const TConnectionData& Record(size_t row) const {
-    return *list.Row(row).RecordAs<TConnectionData>();
+  const ConnectionRecord& Record(size_t row) const {
+    return *list.Row(row).RecordAs<ConnectionRecord>();
   }
 
   ScriptedIpHelper ip;

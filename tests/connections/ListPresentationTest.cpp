@@ -33,29 +33,29 @@ std::vector<std::wstring> Captions(const ListModel& list) {
   return captions;
 }
 
-TEST(ListViewColumnClick, FirstClickOnTheCaptionAscendsOnOtherColumnsDescendsThenAlternates) {
+TEST(SortByColumn, FirstClickOnTheCaptionAscendsOnOtherColumnsDescendsThenAlternates) {
   const std::vector<std::vector<std::wstring>> rows = {{L"b", L"9.0.0.1", L"x", L"x", L"TCPv6"},
                                                        {L"A", L"10.0.0.2", L"x", L"x", L"UDPv4"},
                                                        {L"c", L"10.0.0.10", L"x", L"x", L"TCPv4"}};
   ListModel byCaption;
   ListSortState captionSort;
-  ListViewColumnClick(Fill(byCaption, rows), captionSort, 0);
+  SortByColumn(Fill(byCaption, rows), captionSort, 0);
   EXPECT_EQ(Captions(byCaption), (std::vector<std::wstring>{L"A", L"b", L"c"}));  // case ignored
 
   ListModel list;
   ListSortState sort;
-  ListViewColumnClick(Fill(list, rows), sort, 4);
+  SortByColumn(Fill(list, rows), sort, 4);
   EXPECT_EQ(Captions(list), (std::vector<std::wstring>{L"A", L"b", L"c"}));  // UDP, TCPv6, TCPv4
-  ListViewColumnClick(list, sort, 4);
+  SortByColumn(list, sort, 4);
   EXPECT_EQ(Captions(list), (std::vector<std::wstring>{L"c", L"b", L"A"}));
   // Another column keeps the direction; addresses compare as text.
-  ListViewColumnClick(list, sort, 1);
+  SortByColumn(list, sort, 1);
   EXPECT_TRUE(sort.ascending);
   EXPECT_EQ(sort.lastColumn, 1);
   EXPECT_EQ(Captions(list), (std::vector<std::wstring>{L"c", L"A", L"b"}));
 }
 
-TEST(ListViewColumnClick, OrdersExactlyLikeTheLocaleComparison) {
+TEST(SortByColumn, OrdersExactlyLikeTheLocaleComparison) {
   const std::vector<std::wstring> alphabet = {L"a", L"B", L"b", L"1", L"9",  L"10",
                                               L".", L":", L"-", L" ", L"中", L"国",
                                               L"é", L"E", L"[", L"_", L"?",  L"Z"};
@@ -67,24 +67,24 @@ TEST(ListViewColumnClick, OrdersExactlyLikeTheLocaleComparison) {
     list.AppendRow().caption = text;
   }
   ListSortState sort;
-  ListViewColumnClick(list, sort, 0);
+  SortByColumn(list, sort, 0);
   for (size_t i = 1; i < list.RowCount(); ++i)
     EXPECT_LE(CompareListText(list.Row(i - 1).caption, list.Row(i).caption), 0)
         << i << ": " << testing::PrintToString(list.Row(i - 1).caption) << " / "
         << testing::PrintToString(list.Row(i).caption);
 }
 
-TEST(ListViewColumnClick, SortedRowsKeepTheirIdentityAndAMissingCellSortsAsEmpty) {
+TEST(SortByColumn, SortedRowsKeepTheirIdentityAndAMissingCellSortsAsEmpty) {
   ListModel list;
   Fill(list, {{L"x", L"b"}, {L"y"}, {L"z", L"a"}});
   const RowId y = list.Row(1).id;
   ListSortState sort{1, false};
-  ListViewColumnClick(list, sort, 1);  // same column: ascending now
+  SortByColumn(list, sort, 1);  // same column: ascending now
   EXPECT_EQ(Captions(list), (std::vector<std::wstring>{L"y", L"z", L"x"}));
   EXPECT_EQ(list.IndexOf(y), 0u);
 }
 
-TEST(ListViewDeletion, EveryPathFreesRecordsAndStopsLookups) {
+TEST(OnRowDeleted, EveryPathFreesRecordsAndStopsLookups) {
   int live = 0;
   ListModel list;
   for (int i = 0; i < 5; ++i) {
@@ -96,16 +96,16 @@ TEST(ListViewDeletion, EveryPathFreesRecordsAndStopsLookups) {
   NameResolver resolver(std::make_shared<test::ScriptedNameService>());
   ListRow& tcpRow = list.AppendRow();
   tcpRow.cells = {L"", L"", L"", L"TCPv4"};
-  auto tcp = std::make_unique<TConnectionData>(ConnectionKind::kTcp4);
-  TEndpointAddress address{AF_INET, 0, htonl(0x0A000009), {}, 0};
-  TNameInfoThread::Start(resolver, address, tcpRow.id, tcp->lookup);
-  TConnectionData* data = tcp.get();
+  auto tcp = std::make_unique<ConnectionRecord>(ConnectionKind::kTcp4);
+  EndpointAddress address{AF_INET, 0, htonl(0x0A000009), {}, 0};
+  NameLookupThread::Start(resolver, address, tcpRow.id, tcp->lookup);
+  ConnectionRecord* data = tcp.get();
   tcpRow.record = std::move(tcp);
   ASSERT_TRUE(data->lookup.Running());
 
   bool stopped = false;
   list.SetDeletionHook([&](ListRow& row) {
-    ListViewDeletion(row);
+    OnRowDeleted(row);
     if (row.record.get() == data) stopped = !data->lookup.Running();
   });
   EXPECT_EQ(live, 2);
@@ -115,7 +115,7 @@ TEST(ListViewDeletion, EveryPathFreesRecordsAndStopsLookups) {
   EXPECT_EQ(live, 0);
   EXPECT_TRUE(stopped);
   EXPECT_EQ(list.RowCount(), 0u);
-  for (int i = 0; i < 200 && TNameInfoThread::LiveCount() > 0; ++i) Sleep(10);
+  for (int i = 0; i < 200 && NameLookupThread::LiveCount() > 0; ++i) Sleep(10);
   resolver.DeliverPending();  // the stopped lookup's answer goes nowhere
 }
 
@@ -137,7 +137,7 @@ TEST(StateCellBackground, ColoursTheStateCellOfTcpRowsByState) {
     ListModel list;
     ListRow& row = list.AppendRow();
     row.cells = {L"", L"", L"", L"TCPv6"};
-    auto data = std::make_unique<TConnectionData>(ConnectionKind::kTcp6);
+    auto data = std::make_unique<ConnectionRecord>(ConnectionKind::kTcp6);
     data->endpoint.tcp6.dwState = state;
     row.record = std::move(data);
     EXPECT_EQ(StateCellBackground(row, 3), colour) << state;

@@ -113,7 +113,7 @@ class Reference {
 
  private:
   std::wstring Cell(int family, DWORD port, const void* address, bool local) {
-    TEndpointText text;
+    EndpointAddressText text;
     text.family = family;
     text.portField = port;
     text.address = address;
@@ -225,7 +225,7 @@ TEST_F(ConnectionsTest, MatchesThePlainRowByRowRefreshOnRandomTables) {
       reference.Refresh(ip, options.allEndpoints, rebuild);
       if (random() % 4 == 0) {
         const int column = static_cast<int>(random() % 5);
-        ListViewColumnClick(list, sort, column);
+        SortByColumn(list, sort, column);
         reference.Sort(column, sort.ascending);
       }
 

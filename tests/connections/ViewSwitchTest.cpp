@@ -49,10 +49,10 @@ class ViewSwitchTest : public testing::Test {
 };
 
 TEST_F(ViewSwitchTest, RebuildsOnAViewChangeOrWithoutColumnsAndUpdatesInPlaceOtherwise) {
-  viewSwitch.ActionExecute(kViewNic);  // same view, but no columns yet
-  viewSwitch.ActionExecute(kViewNic);
+  viewSwitch.ShowView(kViewNic);  // same view, but no columns yet
+  viewSwitch.ShowView(kViewNic);
   state.SelectedInterface = 7;
-  viewSwitch.ActionExecute(kViewArp);
+  viewSwitch.ShowView(kViewArp);
   EXPECT_EQ(calls, (std::vector<std::pair<int, bool>>{{0, true}, {0, false}, {1, true}}));
   EXPECT_EQ(state.SelectedInterface, -1);
   EXPECT_EQ(list.ColumnCount(), 1u);
@@ -67,10 +67,10 @@ TEST_F(ViewSwitchTest, RebuildsOnAViewChangeOrWithoutColumnsAndUpdatesInPlaceOth
 TEST_F(ViewSwitchTest, ARequestDuringAnUpdateIsDropped) {
   onUpdate = [this] {
     onUpdate = nullptr;
-    viewSwitch.ActionExecute(kViewTcp);
+    viewSwitch.ShowView(kViewTcp);
     EXPECT_FALSE(state.Ready);
   };
-  viewSwitch.ActionExecute(kViewNic);
+  viewSwitch.ShowView(kViewNic);
   EXPECT_EQ(calls.size(), 1u);
   EXPECT_TRUE(state.Ready);
 }
@@ -78,7 +78,7 @@ TEST_F(ViewSwitchTest, ARequestDuringAnUpdateIsDropped) {
 TEST_F(ViewSwitchTest, AnErrorRestoresTheStateAndReachesTheCaller) {
   state.ReResolve = true;
   onUpdate = [] { throw SystemError(ERROR_ACCESS_DENIED); };
-  EXPECT_THROW(viewSwitch.ActionExecute(kViewIp), SystemError);
+  EXPECT_THROW(viewSwitch.ShowView(kViewIp), SystemError);
   EXPECT_TRUE(state.Ready);
   EXPECT_FALSE(state.ReResolve);
   EXPECT_EQ(state.CurrentView, kViewIp);

@@ -41,7 +41,7 @@ int main() {
   auto service = std::make_shared<test::ScriptedNameService>();
   NameResolver resolver(service);
   uint8_t address[4] = {203, 0, 113, 7};
-  TEndpointText endpoint = {AF_INET, htons(443), address, 0, false, nullptr, 0};
+  EndpointAddressText endpoint = {AF_INET, htons(443), address, 0, false, nullptr, 0};
   std::printf("FormatEndpointCell, numeric:        %8.1f us\n",
               MicrosecondsPerCall(5000, [&] { FormatEndpointCell(resolver, false, endpoint); }));
   std::printf("FormatEndpointCell, with names:     %8.1f us\n",
@@ -49,7 +49,7 @@ int main() {
 
   // Reverse lookups of many rows at once, answered at once by the script.
   const int rows = 2000;
-  std::vector<TNameLookupState> states(rows);
+  std::vector<NameLookupState> states(rows);
   std::vector<std::array<uint8_t, 4>> addresses(rows);
   int delivered = 0;
   long mostThreads = 0;
@@ -60,10 +60,10 @@ int main() {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < rows; ++i) {
     addresses[i] = {10, 1, static_cast<uint8_t>(i / 250), static_cast<uint8_t>(i % 250)};
-    TEndpointText remote = {AF_INET, htons(80),  addresses[i].data(),  0,
+    EndpointAddressText remote = {AF_INET, htons(80),  addresses[i].data(),  0,
                             false,   &states[i], static_cast<RowId>(i)};
     FormatEndpointCell(resolver, true, remote);
-    mostThreads = std::max(mostThreads, TNameInfoThread::LiveCount());
+    mostThreads = std::max(mostThreads, NameLookupThread::LiveCount());
   }
   const auto started = std::chrono::steady_clock::now();
   test::PumpUntil([&] { return delivered == rows; }, 60000);

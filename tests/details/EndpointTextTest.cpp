@@ -29,7 +29,7 @@ struct Endpoint {
     scopeId = scope;
     local = isLocal;
   }
-  TEndpointText Text(TNameLookupState* lookup = nullptr, RowId row = 0) const {
+  EndpointAddressText Text(NameLookupState* lookup = nullptr, RowId row = 0) const {
     return {family, portField, bytes, scopeId, local, lookup, row};
   }
 };
@@ -53,7 +53,7 @@ class EndpointTextTest : public ::testing::Test {
 
   std::shared_ptr<ScriptedNameService> service = std::make_shared<ScriptedNameService>();
   NameResolver resolver{service};
-  std::map<RowId, TNameLookupState> states;
+  std::map<RowId, NameLookupState> states;
 };
 
 TEST_F(EndpointTextTest, NumericTexts) {
@@ -73,7 +73,7 @@ TEST_F(EndpointTextTest, NumericTexts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.endpoint.family << " " << c.endpoint.portField);
-    TEndpointText text = c.endpoint.Text();
+    EndpointAddressText text = c.endpoint.Text();
     EXPECT_EQ(FormatEndpointCell(resolver, false, text), c.cell);
     EXPECT_EQ(FormatEndpointBalloon(resolver, false, text), c.balloon);
     EXPECT_EQ(FormatEndpointHost(resolver, false, text), c.host);
@@ -135,7 +135,7 @@ TEST_F(EndpointTextTest, ARowAsksForItsRemoteNameOnceAndThenReusesIt) {
   service->Script(L"2001:db8::1", {0, L"mail.example"});
   service->Hold();
   Endpoint remote("2001:db8::1", 25);
-  TNameLookupState& state = states[7];
+  NameLookupState& state = states[7];
   EXPECT_EQ(FormatEndpointCell(resolver, true, remote.Text(&state, 7)), L"[2001:db8::1] :smtp");
   EXPECT_TRUE(state.Running());
   // The cell, the hidden host and the balloon all ask while the lookup runs.
@@ -157,7 +157,7 @@ TEST_F(EndpointTextTest, ARowAsksForItsRemoteNameOnceAndThenReusesIt) {
 TEST_F(EndpointTextTest, AFailedLookupIsNeverRetried) {
   service->Script(L"203.0.113.9", {WSANO_DATA, L""});
   Endpoint remote("203.0.113.9", 80);
-  TNameLookupState& state = states[3];
+  NameLookupState& state = states[3];
   FormatEndpointCell(resolver, true, remote.Text(&state, 3));
   ASSERT_TRUE(Finished(3));
   EXPECT_EQ(state.resultCode, WSANO_DATA);
@@ -176,7 +176,7 @@ TEST(WinsockNameService, AnswersLikeGetnameinfoAndGethostname) {
   EXPECT_FALSE(name.empty());
 
   Endpoint loopback("127.0.0.1", 25);
-  TEndpointAddress address = {};
+  EndpointAddress address = {};
   address.family = AF_INET;
   address.port = static_cast<uint16_t>(loopback.portField);
   std::memcpy(&address.ipv4OrFlowInfo, loopback.bytes, 4);

@@ -24,10 +24,10 @@ struct ConnectionRecord : RowRecord {
     ++live;
   }
   ~ConnectionRecord() override { --live; }
-  TEndpointText Remote(RowId row) { return {AF_INET, htons(25), bytes, 0, false, &lookup, row}; }
+  EndpointAddressText Remote(RowId row) { return {AF_INET, htons(25), bytes, 0, false, &lookup, row}; }
 
   uint8_t bytes[4] = {};
-  TNameLookupState lookup;
+  NameLookupState lookup;
 };
 
 std::wstring NameOf(const std::string& address) {
@@ -244,7 +244,7 @@ TEST_F(NameLookupTest, RandomOrdersOfLookupEndAndRowDeletion) {
   }
   model.DeleteAllRows();
   EXPECT_TRUE(test::WaitForLookupThreads(10000));
-  EXPECT_EQ(TNameInfoThread::LiveCount(), 0);
+  EXPECT_EQ(NameLookupThread::LiveCount(), 0);
   EXPECT_EQ(ConnectionRecord::live, 0);
   EXPECT_LE(delivered, rowsMade);
 }

@@ -20,7 +20,7 @@ std::wstring Sibling(const std::wstring& name) {
   return path.substr(0, path.rfind(L'\\') + 1) + name;
 }
 
-void ExpectTexts(const TFileVersionInfo& info, const wchar_t* company, const wchar_t* description,
+void ExpectTexts(const FileVersionInfo& info, const wchar_t* company, const wchar_t* description,
                  const wchar_t* version, const wchar_t* product) {
   EXPECT_EQ(info.CompanyName, company);
   EXPECT_EQ(info.FileDescription, description);

@@ -21,9 +21,9 @@
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
 #include "support/WhoisPeer.h"
-#include "ui/NsMain.h"
-#include "ui/Unit1.h"
-#include "ui/Unit3.h"
+#include "ui/main/MainWindow.h"
+#include "ui/windows/WhoisWindow.h"
+#include "ui/windows/GeoLocationWindow.h"
 #include "views/ConnectionsView.h"
 #include "win/Dpi.h"
 #include "win/Text.h"
@@ -31,7 +31,7 @@
 namespace kestro::test {
 namespace {
 
-using ui::TMainForm;
+using ui::MainWindow;
 
 // Short enough for a test to wait them out.
 constexpr WhoisTimeouts kTestTimeouts = {2'000, 1'500};
@@ -80,7 +80,7 @@ class LookupWindowsTest : public testing::Test {
     ui::SetErrorBoxSink([this](HWND, const std::wstring& text) { errors.push_back(text); });
     form.Create();
     form.command(ui::kCmdAutoRefresh).checked = false;
-    form.ActionListUpdate();
+    form.UpdateCommandStates();
     // In the order of the program's start.
     form.lookups().CreateWhoisWindow(kTestTimeouts);
     form.lookups().CreateGeoLocationWindow();
@@ -89,8 +89,8 @@ class LookupWindowsTest : public testing::Test {
   }
   ~LookupWindowsTest() override { ui::SetErrorBoxSink(nullptr); }
 
-  ui::TForm1& whois() { return form.lookups().whoisWindow(); }
-  ui::TForm3& geo() { return form.lookups().geoLocationWindow(); }
+  ui::WhoisWindow& whois() { return form.lookups().whoisWindow(); }
+  ui::GeoLocationWindow& geo() { return form.lookups().geoLocationWindow(); }
   HWND ListView() const { return form.listView().hwnd(); }
 
   void Execute(UINT command) {
@@ -116,20 +116,20 @@ class LookupWindowsTest : public testing::Test {
   // As the user pastes a server over the box's text: one change of the text.
   void TypeServer(const std::wstring& server) {
     COMBOBOXINFO info{sizeof info};
-    GetComboBoxInfo(whois().ComboBox1(), &info);
+    GetComboBoxInfo(whois().ServerBox(), &info);
     SendMessageW(info.hwndItem, EM_SETSEL, 0, -1);
     SendMessageW(info.hwndItem, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(server.c_str()));
     pump.RunPending();
   }
   // As the user picks an entry of the box's list.
   void PickServer(int index) {
-    SendMessageW(whois().ComboBox1(), CB_SETCURSEL, index, 0);
+    SendMessageW(whois().ServerBox(), CB_SETCURSEL, index, 0);
     SendMessageW(whois().hwnd(), WM_COMMAND,
-                 MAKEWPARAM(GetDlgCtrlID(whois().ComboBox1()), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(whois().ComboBox1()));
+                 MAKEWPARAM(GetDlgCtrlID(whois().ServerBox()), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(whois().ServerBox()));
     pump.RunPending();
   }
-  std::wstring Memo() { return TextOf(whois().Memo1()); }
+  std::wstring Memo() { return TextOf(whois().AnswerBox()); }
   bool WaitForMemo(const std::wstring& text) {
     return PumpUntil([&] { return Memo() == text; }, kWait);
   }
@@ -141,7 +141,7 @@ class LookupWindowsTest : public testing::Test {
   FakeProcesses processes;
   std::shared_ptr<ScriptedNameService> names = std::make_shared<ScriptedNameService>(L"thishost");
   ui::MessagePump pump;
-  TMainForm form{{ip, processes, names}, pump};
+  MainWindow form{{ip, processes, names}, pump};
   std::vector<std::wstring> errors;
 };
 
@@ -157,35 +157,35 @@ TEST_F(LookupWindowsTest, TheWhoisWindowIsMadeHiddenTopmostAndCentredWithItsLayo
   EXPECT_EQ(client.cx, ScaleFromDesign(433));
   EXPECT_EQ(client.cy, ScaleFromDesign(424));
   ExpectCentredOnTheDesktop(window);
-  ExpectTahoma8Gb2312(whois().Memo1());
+  ExpectTahoma8Gb2312(whois().AnswerBox());
 
   // The memo fills all but the 23-pixel strip at the bottom, where the box is.
   RECT memo{}, box{};
-  GetWindowRect(whois().Memo1(), &memo);
-  GetWindowRect(whois().ComboBox1(), &box);
+  GetWindowRect(whois().AnswerBox(), &memo);
+  GetWindowRect(whois().ServerBox(), &box);
   MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&memo), 2);
   MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
   EXPECT_EQ(memo.left, 0);
   EXPECT_EQ(memo.top, 0);
   EXPECT_EQ(memo.right, client.cx);
   EXPECT_EQ(memo.bottom, ScaleFromDesign(401));
-  EXPECT_TRUE(GetWindowLongW(whois().Memo1(), GWL_STYLE) & WS_VSCROLL);
-  EXPECT_TRUE(GetWindowLongW(whois().Memo1(), GWL_STYLE) & ES_MULTILINE);
+  EXPECT_TRUE(GetWindowLongW(whois().AnswerBox(), GWL_STYLE) & WS_VSCROLL);
+  EXPECT_TRUE(GetWindowLongW(whois().AnswerBox(), GWL_STYLE) & ES_MULTILINE);
   EXPECT_EQ(box.left, 0);
   EXPECT_EQ(box.right, client.cx);
   EXPECT_GE(box.top, memo.bottom);
   EXPECT_LE(box.bottom, client.cy);
 
   // An editable box with the American and the European registry; the European one shown.
-  EXPECT_EQ(GetWindowLongW(whois().ComboBox1(), GWL_STYLE) & 3, CBS_DROPDOWN);
-  ASSERT_EQ(SendMessageW(whois().ComboBox1(), CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(GetWindowLongW(whois().ServerBox(), GWL_STYLE) & 3, CBS_DROPDOWN);
+  ASSERT_EQ(SendMessageW(whois().ServerBox(), CB_GETCOUNT, 0, 0), 2);
   wchar_t entry[64] = {};
-  SendMessageW(whois().ComboBox1(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(entry));
+  SendMessageW(whois().ServerBox(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(entry));
   EXPECT_STREQ(entry, L"whois.arin.net");
-  SendMessageW(whois().ComboBox1(), CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(entry));
+  SendMessageW(whois().ServerBox(), CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(entry));
   EXPECT_STREQ(entry, L"whois.ripe.net");
-  EXPECT_EQ(TextOf(whois().ComboBox1()), L"whois.ripe.net");
-  EXPECT_FALSE(GetWindowLongW(whois().Edit1(), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(TextOf(whois().ServerBox()), L"whois.ripe.net");
+  EXPECT_FALSE(GetWindowLongW(whois().AddressBox(), GWL_STYLE) & WS_VISIBLE);
 }
 
 TEST_F(LookupWindowsTest, TheGeolocationWindowIsMadeHiddenTopmostAndCentredWithItsSize) {
@@ -241,7 +241,7 @@ std::vector<std::string> InPiecesOf(const std::string& text, size_t size) {
 struct AnswerCase {
   const char* name;
   PeerScript script;
-  std::wstring memo;  // as Memo1 holds it
+  std::wstring memo;  // as AnswerBox holds it
   int lines;
 };
 
@@ -265,11 +265,11 @@ TEST_P(LookupAnswerTest, SendsTheTrimmedAddressAndShowsTheAnswerAsItCame) {
   Execute(ui::kCmdWhois);
   EXPECT_TRUE(IsWindowVisible(whois().hwnd()));
   EXPECT_EQ(TextOf(whois().hwnd()), L"Whois IP -  200.1.2.3 ");
-  EXPECT_EQ(TextOf(whois().Edit1()), L" 200.1.2.3 ");
+  EXPECT_EQ(TextOf(whois().AddressBox()), L" 200.1.2.3 ");
   ASSERT_TRUE(peer.WaitForQueries(1, kWait));
   EXPECT_EQ(peer.Queries(), std::vector<std::string>{"200.1.2.3\r\n"});
   EXPECT_TRUE(WaitForMemo(GetParam().memo)) << ToUtf8(Memo());
-  EXPECT_EQ(SendMessageW(whois().Memo1(), EM_GETLINECOUNT, 0, 0), GetParam().lines);
+  EXPECT_EQ(SendMessageW(whois().AnswerBox(), EM_GETLINECOUNT, 0, 0), GetParam().lines);
   EXPECT_TRUE(errors.empty());
 }
 
@@ -357,7 +357,7 @@ TEST_F(LookupWindowsTest, AServerChangeQueriesTheKeptAddressAndAFailureKeepsTheA
   EXPECT_EQ(ListView_GetNextItem(ListView(), -1, LVNI_SELECTED), 1);
 
   // Picking an entry queries the entry's server, not the text the box had.
-  SendMessageW(whois().ComboBox1(), CB_ADDSTRING, 0,
+  SendMessageW(whois().ServerBox(), CB_ADDSTRING, 0,
                reinterpret_cast<LPARAM>(first.Server().c_str()));
   PickServer(2);
   ASSERT_TRUE(WaitForMemo(L"first answer\r\n"));

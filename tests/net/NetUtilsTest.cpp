@@ -7,15 +7,15 @@
 namespace kestro {
 namespace {
 
-TEndpointAddress V4(const char* text) {
-  TEndpointAddress a{};
+EndpointAddress V4(const char* text) {
+  EndpointAddress a{};
   a.family = AF_INET;
   inet_pton(AF_INET, text, &a.ipv4OrFlowInfo);
   return a;
 }
 
-TEndpointAddress V6(const char* text, uint32_t scope = 0) {
-  TEndpointAddress a{};
+EndpointAddress V6(const char* text, uint32_t scope = 0) {
+  EndpointAddress a{};
   a.family = AF_INET6;
   inet_pton(AF_INET6, text, a.ipv6);
   a.scopeId = scope;
@@ -31,7 +31,7 @@ TEST(NetUtils, Ipv4TextIsLowestByteFirst) {
 
 TEST(NetUtils, Ipv6TextAndScope) {
   struct Case {
-    TEndpointAddress address;
+    EndpointAddress address;
     bool withScope;
     const wchar_t* text;
   } cases[] = {
@@ -44,7 +44,7 @@ TEST(NetUtils, Ipv6TextAndScope) {
   };
   for (const auto& c : cases) EXPECT_EQ(AddressToStr(c.address, c.withScope), c.text);
   // Any family other than 2 is IPv6.
-  TEndpointAddress odd = V6("::1");
+  EndpointAddress odd = V6("::1");
   odd.family = 99;
   EXPECT_EQ(AddressToStr(odd, false), L"::1");
 }

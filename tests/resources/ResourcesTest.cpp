@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "res/ArtworkRes.h"
-#include "ui/Artwork.h"
-#include "ui/CommandPictures.h"
+#include "ui/controls/Artwork.h"
+#include "ui/controls/CommandPictures.h"
 #include "win/Dpi.h"
 
 namespace kestro::test {

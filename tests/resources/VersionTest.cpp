@@ -8,7 +8,7 @@
 
 #include "KestroVersion.h"
 #include "process/ProcessInfo.h"
-#include "ui/NetAbout.h"
+#include "ui/windows/AboutDialog.h"
 #include "win/SpecialFolder.h"
 
 namespace kestro::test {
@@ -22,7 +22,7 @@ TEST(ProductVersion, BothInstalledProgramsAndTheAboutTextShowTheOneVersionAndBui
     const std::wstring path = folder + program;
     EXPECT_EQ(ui::AboutVersionText(path),
               L"版本：" KESTRO_VERSION_TEXT L" (创建 " KESTRO_BUILD_TEXT L")");
-    const TFileVersionInfo texts = details.ReadFileVersionInfo(path);
+    const FileVersionInfo texts = details.ReadFileVersionInfo(path);
     EXPECT_EQ(texts.FileVersion, L"" KESTRO_FILE_VERSION_TEXT);
     EXPECT_EQ(texts.ProductName, L"Kestro");
     EXPECT_EQ(texts.CompanyName, L"Corvanet");

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Settings.h"
+#include "ui/main/Settings.h"
 
 namespace kestro::test {
 namespace {
@@ -158,7 +158,7 @@ TEST_F(SettingsTest, WithoutTheKeyEveryValueIsItsDefaultAndTheKeyIsNotCreated) {
             "ShowAllEndpoints=0 AutoRefresh=1 AppendStatistics=0 AutoSave=0 StatType=0 "
             "Interval=1000 LastFile=");
   EXPECT_EQ(OpenSettingsKey(), nullptr);
-  EXPECT_EQ(ui::MainFormCaption(settings.LastFile), L"Kestro");
+  EXPECT_EQ(ui::MainWindowCaption(settings.LastFile), L"Kestro");
 
   Store({});  // the key without values reads the same
   EXPECT_EQ(Describe(ui::ReadSettings()), Describe(settings));
@@ -274,7 +274,7 @@ TEST_F(SettingsTest, AStoredReportFileNamesItselfInTheCaption) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.stored.size() << " bytes");
     Store({{L"LastFile", {REG_SZ, c.stored}}});
-    EXPECT_EQ(ui::MainFormCaption(ui::ReadSettings().LastFile), c.caption);
+    EXPECT_EQ(ui::MainWindowCaption(ui::ReadSettings().LastFile), c.caption);
   }
 }
 

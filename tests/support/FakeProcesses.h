@@ -27,7 +27,7 @@ class FakeProcesses : public ProcessDetails {
     ++calls;
     return path.empty() ? 0 : static_cast<int>(path.size());
   }
-  TFileVersionInfo ReadFileVersionInfo(const std::wstring& path) override {
+  FileVersionInfo ReadFileVersionInfo(const std::wstring& path) override {
     ++calls;
     if (path == L"?") return {};
     return {L"company " + path, L"description " + path, L"1.0", L"product " + path};

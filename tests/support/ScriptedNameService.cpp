@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "net/NameInfoThread.h"
+#include "net/NameLookupThread.h"
 
 namespace kestro::test {
 
@@ -42,7 +42,7 @@ bool ScriptedNameService::WaitForReverseCalls(int count, DWORD timeoutMs) {
                            [&] { return reverseCalls_ >= count; });
 }
 
-int ScriptedNameService::QueryNameInfo(const TEndpointAddress& address, int flags,
+int ScriptedNameService::QueryNameInfo(const EndpointAddress& address, int flags,
                                        std::wstring* host, std::wstring* service) {
   if ((flags & NI_NAMEREQD) == 0) return winsock_.QueryNameInfo(address, flags, host, service);
   std::wstring numeric;
@@ -71,7 +71,7 @@ int ScriptedNameService::QueryHostName(std::wstring& name) {
 
 bool WaitForLookupThreads(DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (TNameInfoThread::LiveCount() != 0) {
+  while (NameLookupThread::LiveCount() != 0) {
     if (GetTickCount64() >= end) return false;
     Sleep(1);
   }

@@ -37,7 +37,7 @@ class ScriptedNameService : public NameService {
   // Waits until `count` reverse lookups have entered; false on timeout.
   bool WaitForReverseCalls(int count, DWORD timeoutMs);
 
-  int QueryNameInfo(const TEndpointAddress& address, int flags, std::wstring* host,
+  int QueryNameInfo(const EndpointAddress& address, int flags, std::wstring* host,
                     std::wstring* service) override;
   int QueryHostName(std::wstring& name) override;
 

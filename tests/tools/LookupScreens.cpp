@@ -17,9 +17,9 @@
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
 #include "support/WhoisPeer.h"
-#include "ui/NsMain.h"
-#include "ui/Unit1.h"
-#include "ui/Unit3.h"
+#include "ui/main/MainWindow.h"
+#include "ui/windows/WhoisWindow.h"
+#include "ui/windows/GeoLocationWindow.h"
 
 using namespace kestro;
 
@@ -54,7 +54,7 @@ int main() {
              test::Tcp4Row("10.0.0.2", 49734, "203.0.113.20", 80, kTcpEstablished, 8)};
   test::FakeProcesses processes;
   ui::MessagePump pump;
-  ui::TMainForm form({ip, processes, std::make_shared<test::ScriptedNameService>(L"thishost")},
+  ui::MainWindow form({ip, processes, std::make_shared<test::ScriptedNameService>(L"thishost")},
                      pump);
   form.Create();
   form.command(ui::kCmdAutoRefresh).checked = false;
@@ -67,10 +67,10 @@ int main() {
                         LVIS_SELECTED | LVIS_FOCUSED);
   test::Pump(300);
 
-  ui::TForm1& whois = form.lookups().whoisWindow();
-  SetWindowTextW(whois.ComboBox1(), peer.Server().c_str());
+  ui::WhoisWindow& whois = form.lookups().whoisWindow();
+  SetWindowTextW(whois.ServerBox(), peer.Server().c_str());
   SendMessageW(form.hwnd(), WM_COMMAND, ui::kCmdWhois, 0);
-  if (!test::PumpUntil([&] { return GetWindowTextLengthW(whois.Memo1()) > 0; }, 10'000)) return 1;
+  if (!test::PumpUntil([&] { return GetWindowTextLengthW(whois.AnswerBox()) > 0; }, 10'000)) return 1;
   Announce("whois");
   SendMessageW(whois.hwnd(), WM_CLOSE, 0, 0);
 

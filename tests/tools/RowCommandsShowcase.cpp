@@ -11,8 +11,8 @@
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
-#include "ui/NsMain.h"
-#include "ui/Unit2.h"
+#include "ui/main/MainWindow.h"
+#include "ui/windows/RowPropertiesWindow.h"
 
 using namespace kestro;
 
@@ -57,11 +57,11 @@ int wmain() {
   test::ScriptedIpHelper ip;
   test::FakeProcesses processes;
   ui::MessagePump pump;
-  ui::TMainForm form({ip, processes, std::make_shared<test::ScriptedNameService>(L"thishost")},
+  ui::MainWindow form({ip, processes, std::make_shared<test::ScriptedNameService>(L"thishost")},
                      pump);
   form.Create();
   form.command(ui::kCmdAutoRefresh).checked = false;
-  ui::TForm2 properties(form.commands());
+  ui::RowPropertiesWindow properties(form.commands());
   properties.Create(form.hwnd());
   form.rowCommands().SetPropertiesWindow(&properties);
   ip.tcp4 = {test::Tcp4Row("192.168.1.20", 49731, "200.1.2.3", 443, kTcpEstablished, 7),
@@ -73,7 +73,7 @@ int wmain() {
   HWND list = form.listView().hwnd();
   ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   pump.RunPending();
-  form.ActionListUpdate();
+  form.UpdateCommandStates();
 
   form.rowCommands().ProcessProperties1Execute();
   pump.RunPending();
@@ -87,7 +87,7 @@ int wmain() {
   ClientToScreen(list, &at);
   announced = "context-menu";
   SetTimer(nullptr, 0, 100, WhileMenuOpen);
-  form.rowCommands().ListViewPopupPopup(at);
+  form.rowCommands().ShowContextMenu(at);
   pump.RunPending();
 
   SetCursorPos(700, 300);

@@ -15,8 +15,8 @@
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
-#include "ui/CommandBars.h"
-#include "ui/NsMain.h"
+#include "ui/base/CommandBars.h"
+#include "ui/main/MainWindow.h"
 
 namespace kestro::test {
 namespace {
@@ -30,7 +30,7 @@ class CommandBarsTest : public testing::Test {
     InitCommonControlsEx(&controls);
     form.Create();
     form.command(kCmdAutoRefresh).checked = false;
-    form.ActionListUpdate();
+    form.UpdateCommandStates();
   }
 
   using Item = MenuItem;
@@ -39,7 +39,7 @@ class CommandBarsTest : public testing::Test {
   ScriptedIpHelper ip;
   FakeProcesses processes;
   MessagePump pump;
-  TMainForm form{{ip, processes, std::make_shared<ScriptedNameService>()}, pump};
+  MainWindow form{{ip, processes, std::make_shared<ScriptedNameService>()}, pump};
 };
 
 // The main menu's shape with the commands there are so far.

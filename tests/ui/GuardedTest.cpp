@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "res/Unit4Res.h"
-#include "ui/Dialog.h"
-#include "ui/Window.h"
+#include "res/ColumnChooserRes.h"
+#include "ui/base/Dialog.h"
+#include "ui/base/Window.h"
 #include "win/SystemError.h"
 
 namespace kestro::ui {
@@ -116,9 +116,9 @@ class RecordingDialog final : public Dialog {
 
 TEST_F(GuardedTest, AModelessDialogRunsItsHandlersAndOkDestroysIt) {
   RecordingDialog dialog;
-  dialog.CreateModeless(nullptr, IDD_TFORM4);
+  dialog.CreateModeless(nullptr, IDD_COLUMN_CHOOSER);
   ASSERT_TRUE(IsWindow(dialog.hwnd()));
-  HWND box = dialog.Item(IDC_TFORM4_FIRST_BOX);
+  HWND box = dialog.Item(IDC_COLUMN_CHOOSER_FIRST_BOX);
   ASSERT_NE(box, nullptr);
   SendMessageW(box, BM_CLICK, 0, 0);
   EXPECT_EQ(dialog.log, (std::vector<std::wstring>{L"init", L"command 10 0"}));
@@ -138,7 +138,7 @@ TEST_F(GuardedTest, AModelessDialogRunsItsHandlersAndOkDestroysIt) {
 TEST_F(GuardedTest, AModalDialogReturnsWhatEndedIt) {
   RecordingDialog dialog;
   dialog.cancelAtInit = true;  // Escape, the close box and Cancel all send IDCANCEL
-  EXPECT_EQ(dialog.RunModal(nullptr, IDD_TFORM4), IDCANCEL);
+  EXPECT_EQ(dialog.RunModal(nullptr, IDD_COLUMN_CHOOSER), IDCANCEL);
   EXPECT_EQ(dialog.log, std::vector<std::wstring>{L"init"});
   EXPECT_EQ(dialog.hwnd(), nullptr);
   EXPECT_TRUE(errors.empty());

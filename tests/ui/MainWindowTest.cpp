@@ -16,15 +16,15 @@
 #include "support/GeoIPFile.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
-#include "ui/NsMain.h"
-#include "ui/Unit4.h"
+#include "ui/main/MainWindow.h"
+#include "ui/windows/ColumnChooser.h"
 #include "win/Handle.h"
 #include "win/SystemError.h"
 
 namespace kestro::test {
 namespace {
 
-using ui::TMainForm;
+using ui::MainWindow;
 
 class MainWindowTest : public testing::Test {
  protected:
@@ -36,7 +36,7 @@ class MainWindowTest : public testing::Test {
     form.Create();
     // The tests refresh by command; the refresh timer would add refreshes of its own.
     form.command(ui::kCmdAutoRefresh).checked = false;
-    form.ActionListUpdate();
+    form.UpdateCommandStates();
     chooser.Create(form.hwnd());
     form.listCommands().SetColumnChooser(&chooser);
     pump.SetAccelerators(form.hwnd(), form.accelerators());
@@ -84,8 +84,8 @@ class MainWindowTest : public testing::Test {
   FakeProcesses processes;
   std::shared_ptr<ScriptedNameService> names = std::make_shared<ScriptedNameService>(L"thishost");
   ui::MessagePump pump;
-  TMainForm form{{ip, processes, names}, pump};
-  ui::TForm4 chooser{form.list()};
+  MainWindow form{{ip, processes, names}, pump};
+  ui::ColumnChooser chooser{form.list()};
   std::wstring database = WriteTinyCountryDatabase();
   std::vector<std::wstring> errors;
 };
@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
   wchar_t caption[64] = {};
   GetWindowTextW(form.hwnd(), caption, 64);
   EXPECT_STREQ(caption, L"Kestro");
-  EXPECT_FALSE(form.viewActions().TimerEnabled());  // switched off by the fixture
+  EXPECT_FALSE(form.viewActions().RefreshTimerRunning());  // switched off by the fixture
   EXPECT_EQ(form.viewActions().Interval(), 1000u);
   EXPECT_EQ(SendMessageW(form.statusBar().hwnd(), SB_GETPARTS, 0, 0), 4);
 
@@ -116,11 +116,11 @@ TEST_F(MainWindowTest, StartsWithTheCommandsTimerAndStatusBarOfTheDesign) {
 
   // Ctrl+R starts and stops the timer at the next idle update of the commands.
   Execute(ui::kCmdAutoRefresh);
-  form.ActionListUpdate();
-  EXPECT_TRUE(form.viewActions().TimerEnabled());
+  form.UpdateCommandStates();
+  EXPECT_TRUE(form.viewActions().RefreshTimerRunning());
   Execute(ui::kCmdAutoRefresh);
-  form.ActionListUpdate();
-  EXPECT_FALSE(form.viewActions().TimerEnabled());
+  form.UpdateCommandStates();
+  EXPECT_FALSE(form.viewActions().RefreshTimerRunning());
 }
 
 TEST_F(MainWindowTest, RefreshShowsTheConnectionViewInTheListAndReadyInTheStatusBar) {
@@ -251,7 +251,7 @@ TEST_F(MainWindowTest, NameAndAllEndpointToggleRefreshAtOnce) {
 
   // Both are enabled only while the connection view is shown.
   Execute(ui::ViewCommandId(kViewTcp));
-  form.ActionListUpdate();
+  form.UpdateCommandStates();
   EXPECT_FALSE(form.command(ui::kCmdByName).enabled);
   EXPECT_FALSE(form.command(ui::kCmdAllEndpoints).enabled);
   EXPECT_TRUE(form.command(ui::ViewCommandId(kViewTcp)).checked);
@@ -269,7 +269,7 @@ TEST_F(MainWindowTest, CloseConnectionActsOnlyOnAnEstablishedTcp4Row) {
     ListView_SetItemState(ListView(), item, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
     pump.RunPending();
-    form.ActionListUpdate();
+    form.UpdateCommandStates();
     return form.command(ui::kCmdCloseConnection).enabled;
   };
   EXPECT_FALSE(select(1));  // TIME_WAIT
@@ -302,7 +302,7 @@ TEST_F(MainWindowTest, CloseConnectionActsOnlyOnAnEstablishedTcp4Row) {
 
   // Only in the connection view.
   Execute(ui::ViewCommandId(kViewNic));
-  form.ActionListUpdate();
+  form.UpdateCommandStates();
   EXPECT_FALSE(form.command(ui::kCmdCloseConnection).enabled);
 }
 
@@ -360,9 +360,9 @@ TEST(MainWindowOnThisMachine, ListsAConnectionHeldOpenOnLoopback) {
     SystemIpHelper ip;
     SystemProcessDetails processes;
     ui::MessagePump pump;
-    ui::TMainForm form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
+    ui::MainWindow form({ip, processes, std::make_shared<WinsockNameService>()}, pump);
     form.Create();
-    EXPECT_TRUE(form.viewActions().TimerEnabled());  // automatic refresh is on by default
+    EXPECT_TRUE(form.viewActions().RefreshTimerRunning());  // automatic refresh is on by default
     SendMessageW(form.hwnd(), WM_COMMAND, ui::kCmdRefresh, 0);
     EXPECT_TRUE(errors.empty()) << testing::PrintToString(errors);
     // Each end of the connection is a row: local and remote address, state, protocol.

@@ -20,11 +20,11 @@
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
-#include "ui/CommandPictures.h"
-#include "ui/NsMain.h"
-#include "ui/Question.h"
-#include "ui/RowCommands.h"
-#include "ui/Unit2.h"
+#include "ui/controls/CommandPictures.h"
+#include "ui/main/MainWindow.h"
+#include "ui/windows/YesNoQuestion.h"
+#include "ui/main/RowCommands.h"
+#include "ui/windows/RowPropertiesWindow.h"
 #include "views/ConnectionsView.h"
 #include "win/Clipboard.h"
 #include "win/Handle.h"
@@ -93,7 +93,7 @@ class RowCommandsTest : public testing::Test {
     SetErrorBoxSink([this](HWND, const std::wstring& text) { errors.push_back(text); });
     form.Create();
     form.command(kCmdAutoRefresh).checked = false;
-    form.ActionListUpdate();
+    form.UpdateCommandStates();
     properties.Create(form.hwnd());
     form.rowCommands().SetPropertiesWindow(&properties);
     form.rowCommands().SetQuestion([this](HWND, const std::wstring& text) {
@@ -134,8 +134,8 @@ class RowCommandsTest : public testing::Test {
   ScriptedIpHelper ip;
   FakeProcesses processes;
   MessagePump pump;
-  TMainForm form{{ip, processes, std::make_shared<ScriptedNameService>(L"thishost")}, pump};
-  TForm2 properties{form.commands()};
+  MainWindow form{{ip, processes, std::make_shared<ScriptedNameService>(L"thishost")}, pump};
+  RowPropertiesWindow properties{form.commands()};
   std::vector<std::wstring> errors;
   std::vector<std::wstring> questions;
   bool answer = false;
@@ -145,7 +145,7 @@ TEST_F(RowCommandsTest, TheConnectionViewsContextMenuWithItsStatesAndNoMenuInOth
   ip.tcp4 = {Tcp4Row("10.0.0.1", 1, "200.1.2.3", 443, kTcpEstablished, 7)};
   Execute(kCmdRefresh);
   form.command(kCmdByName).checked = true;
-  form.ActionListUpdate();
+  form.UpdateCommandStates();
   UniqueMenu menu = form.rowCommands().BuildPopup();
   ASSERT_TRUE(menu);
   EXPECT_EQ(
@@ -164,14 +164,14 @@ TEST_F(RowCommandsTest, TheConnectionViewsContextMenuWithItsStatesAndNoMenuInOth
 
   // A selected established TCPv4 row: closing it is offered.
   Mark(0, 0);
-  form.ActionListUpdate();
+  form.UpdateCommandStates();
   menu = form.rowCommands().BuildPopup();
   EXPECT_FALSE(GetMenuState(menu.get(), 3, MF_BYPOSITION) & MF_GRAYED);
 
   for (uint8_t view : {kViewNic, kViewRoute, kViewTcp}) {
     Execute(ViewCommandId(view));
     EXPECT_FALSE(form.rowCommands().BuildPopup()) << int{view};
-    EXPECT_FALSE(form.rowCommands().ListViewPopupPopup({100, 100})) << int{view};
+    EXPECT_FALSE(form.rowCommands().ShowContextMenu({100, 100})) << int{view};
   }
 }
 
@@ -305,7 +305,7 @@ TEST(QuestionTest, WarningWithYesAsDefaultAndNoForEscape) {
       // Enter presses the default button; Esc is IDCANCEL.
       PostMessageW(dialog, WM_COMMAND, yes ? defaultId : IDCANCEL, 0);
     });
-    EXPECT_EQ(TQuestion(L"Warning", EndProcessQuestion(L"svchost.exe")).Ask(nullptr), yes);
+    EXPECT_EQ(YesNoQuestion(L"Warning", EndProcessQuestion(L"svchost.exe")).Ask(nullptr), yes);
     EXPECT_EQ(title, L"Warning");
     EXPECT_EQ(text, L"您确定要终止？ <svchost.exe>\n");
     EXPECT_EQ(first, L"是");
@@ -326,7 +326,7 @@ TEST_F(RowCommandsTest, ThePropertiesWindowFromAConnectionRowAndFromARowOfAnothe
   ASSERT_TRUE(IsWindowVisible(properties.hwnd()));
   const ListRow& row = form.list().Row(0);
   EXPECT_EQ(Edit(0), L"proc7.exe");
-  for (int i = 1; i < TForm2::kEditCount; ++i) EXPECT_EQ(Edit(i), row.Cell(i - 1)) << i;
+  for (int i = 1; i < RowPropertiesWindow::kEditCount; ++i) EXPECT_EQ(Edit(i), row.Cell(i - 1)) << i;
   EXPECT_EQ(Edit(3), TcpStateNames(kTcpEstablished));
   EXPECT_EQ(properties.Icon(), nullptr);  // C:\p7\proc7.exe does not exist
   EXPECT_TRUE(GetWindowLongW(properties.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -356,7 +356,7 @@ TEST_F(RowCommandsTest, ThePropertiesWindowFromAConnectionRowAndFromARowOfAnothe
   EXPECT_EQ(Edit(0), L"统计");
   EXPECT_EQ(Edit(1), L"c0");
   EXPECT_EQ(Edit(6), self);
-  for (int i = 7; i < TForm2::kEditCount; ++i) EXPECT_EQ(Edit(i), L"") << i;
+  for (int i = 7; i < RowPropertiesWindow::kEditCount; ++i) EXPECT_EQ(Edit(i), L"") << i;
   const HICON first = properties.Icon();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(properties.Picture(), STM_GETICON, 0, 0)), first);
@@ -483,7 +483,7 @@ TEST_F(EndProcessOnThisMachine, TheSecondCopysRowEndsTheSecondCopyOnly) {
   SystemIpHelper ip;
   SystemProcessDetails processes;
   MessagePump pump;
-  TMainForm form({ip, processes, std::make_shared<ScriptedNameService>()}, pump);
+  MainWindow form({ip, processes, std::make_shared<ScriptedNameService>()}, pump);
   form.Create();
   form.command(kCmdAutoRefresh).checked = false;
   std::vector<std::wstring> questions;
@@ -495,7 +495,7 @@ TEST_F(EndProcessOnThisMachine, TheSecondCopysRowEndsTheSecondCopyOnly) {
   ASSERT_TRUE(errors.empty()) << testing::PrintToString(errors);
   auto rowOf = [&](DWORD pid) -> int {
     for (size_t i = 0; i < form.list().RowCount(); ++i) {
-      const auto* data = form.list().Row(i).RecordAs<TConnectionData>();
+      const auto* data = form.list().Row(i).RecordAs<ConnectionRecord>();
       if (data && data->ProcessId() == pid) return static_cast<int>(i);
     }
     return -1;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "geo/Flags.h"
-#include "ui/ImageLists.h"
+#include "ui/controls/ImageLists.h"
 
 namespace kestro::ui {
 namespace {

@@ -16,10 +16,10 @@
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
-#include "ui/Artwork.h"
-#include "ui/CommandPictures.h"
-#include "ui/NsMain.h"
-#include "ui/TrayIcon.h"
+#include "ui/controls/Artwork.h"
+#include "ui/controls/CommandPictures.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/TrayIcon.h"
 
 namespace kestro::test {
 namespace {
@@ -75,7 +75,7 @@ class TrayIconTest : public testing::Test {
     InitCommonControlsEx(&controls);
     form->Create();
     form->command(kCmdAutoRefresh).checked = false;
-    form->ActionListUpdate();
+    form->UpdateCommandStates();
   }
 
   void Execute(UINT command) {
@@ -108,9 +108,9 @@ class TrayIconTest : public testing::Test {
   ScriptedIpHelper ip;
   FakeProcesses processes;
   MessagePump pump;
-  std::optional<TMainForm> form{
+  std::optional<MainWindow> form{
       std::in_place,
-      MainFormPlatform{ip, processes, std::make_shared<ScriptedNameService>(), &area}, pump};
+      MainWindowPlatform{ip, processes, std::make_shared<ScriptedNameService>(), &area}, pump};
 };
 
 TEST_F(TrayIconTest, AddedWithTheProgramIconAndNoTipAddedAgainWhenTheShellRestartsRemovedAtTheEnd) {
@@ -154,7 +154,7 @@ TEST_F(TrayIconTest, NewRowsBlinkBlueRedBlueUntilTimer3AndTheLastCubeStays) {
     if (call.message == NIM_MODIFY) colours += CubeColour(call.data.hIcon);
   EXPECT_EQ(colours, "brb");
 
-  Tick(TrayIcon::kTimer3);
+  Tick(TrayIcon::kBlinkTimer);
   EXPECT_FALSE(form->tray().Blinking());
   EXPECT_FALSE(form->command(kCmdTest).checked);
   const size_t calls = area.calls.size();
@@ -185,13 +185,13 @@ TEST_F(TrayIconTest, TheBalloonSwitchAndItsMirrorsThenTheBalloonOfANewConnection
   // "气球提示通知" in the tray menu: the Options item gets the check, the
   // tool-bar button the picture.
   Execute(kCmdBalloonTip);
-  form->ActionListUpdate();
+  form->UpdateCommandStates();
   EXPECT_TRUE(form->command(kCmdBalloonTip).checked);
   EXPECT_EQ(ToolBarPicture(kCmdBalloonTip), kPictureBalloonOn);
   EXPECT_TRUE(SendMessageW(form->toolBar(), TB_ISBUTTONCHECKED, kCmdBalloonTip, 0));
   Execute(kCmdSound);
   Execute(kCmdSound);
-  form->ActionListUpdate();
+  form->UpdateCommandStates();
   EXPECT_EQ(ToolBarPicture(kCmdSound), kPictureSoundOff);
 
   NewConnection();
@@ -206,7 +206,7 @@ TEST_F(TrayIconTest, TheBalloonSwitchAndItsMirrorsThenTheBalloonOfANewConnection
   EXPECT_EQ(balloons[0].data.uTimeout, 10000u);
 
   Execute(kCmdBalloonTip);
-  form->ActionListUpdate();
+  form->UpdateCommandStates();
   EXPECT_EQ(ToolBarPicture(kCmdBalloonTip), kPictureBalloonOff);
 }
 

@@ -18,14 +18,14 @@
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
-#include "ui/NsMain.h"
+#include "ui/main/MainWindow.h"
 #include "win/SystemError.h"
 #include "win/Text.h"
 
 namespace kestro::test {
 namespace {
 
-using ui::TMainForm;
+using ui::MainWindow;
 
 MIB_IFROW IfRow(DWORD index, const char* description, DWORD inOctets) {
   MIB_IFROW row{};
@@ -102,7 +102,7 @@ class ViewWindowTest : public testing::Test {
   ScriptedIpHelper ip;
   FakeProcesses processes;
   ui::MessagePump pump;
-  TMainForm form{{ip, processes, std::make_shared<ScriptedNameService>()}, pump};
+  MainWindow form{{ip, processes, std::make_shared<ScriptedNameService>()}, pump};
   std::vector<std::wstring> errors;
   std::function<void()> whileBoxOpen;
   std::wstring report;  // without extension
@@ -113,7 +113,7 @@ TEST_F(ViewWindowTest, AltKeysShowEveryViewAndTheNextViewButtonWraps) {
   for (uint8_t tag = 0; tag < kViewCount; ++tag) {
     SCOPED_TRACE(testing::Message() << "view " << int(tag));
     ShowView(tag);
-    form.ActionListUpdate();
+    form.UpdateCommandStates();
     EXPECT_EQ(form.viewState().CurrentView, tag);
     EXPECT_EQ(form.list().ColumnCount(), columns[tag]);
     EXPECT_EQ(ItemCount(), static_cast<int>(form.list().RowCount()));
@@ -148,7 +148,7 @@ TEST_F(ViewWindowTest, RefreshKeepsRowsAndTheTimerRefreshesToo) {
 
 TEST_F(ViewWindowTest, TickerKeepsTheStatusPanelsAndTheTcpRows) {
   ShowView(kViewUdp);
-  Tick(ui::ViewActions::kTimer5);
+  Tick(ui::ViewActions::kTcpTickTimer);
   EXPECT_EQ(Panel(1), L" 建立：1,234");
   EXPECT_EQ(Panel(2), L" 连接尝试：5");
   EXPECT_EQ(Panel(3), L" 段输入/输出：123456 / 654321");
@@ -157,14 +157,14 @@ TEST_F(ViewWindowTest, TickerKeepsTheStatusPanelsAndTheTcpRows) {
   ShowView(kViewTcp);
   EXPECT_EQ(ItemText(5, 2), L"123,456");
   ip.tcpStats[0].dwInSegs = 200000;
-  Tick(ui::ViewActions::kTimer5);  // without a refresh
+  Tick(ui::ViewActions::kTcpTickTimer);  // without a refresh
   EXPECT_EQ(ItemText(5, 2), L"200,000");
   EXPECT_EQ(Panel(3), L" 段输入/输出：200000 / 654321");
 
   // Not in the middle of a view update.
   ip.tcpStats[0].dwInSegs = 300000;
   form.viewState().Ready = false;
-  Tick(ui::ViewActions::kTimer5);
+  Tick(ui::ViewActions::kTcpTickTimer);
   EXPECT_EQ(ItemText(5, 2), L"200,000");
   form.viewState().Ready = true;
 }
@@ -246,7 +246,7 @@ TEST_F(ViewWindowTest, LastingErrorShowsOneBoxAtATime) {
     const size_t before = errors.size();
     for (int i = 0; i < 3; ++i) {
       SendMessageW(form.hwnd(), WM_TIMER, 1, 0);
-      SendMessageW(form.hwnd(), WM_TIMER, ui::ViewActions::kTimer5, 0);
+      SendMessageW(form.hwnd(), WM_TIMER, ui::ViewActions::kTcpTickTimer, 0);
     }
     errorsWhileOpen += errors.size() - before;
   };
@@ -259,7 +259,7 @@ TEST_F(ViewWindowTest, LastingErrorShowsOneBoxAtATime) {
   // Once it is closed, the next tick tries again and shows the error again.
   Tick(1);
   EXPECT_EQ(errors.size(), 2u);
-  Tick(ui::ViewActions::kTimer5);
+  Tick(ui::ViewActions::kTcpTickTimer);
   EXPECT_EQ(errors.size(), 3u);
   EXPECT_EQ(errorsWhileOpen, 0u);
 }
@@ -270,7 +270,7 @@ TEST_F(ViewWindowTest, AutoSaveFollowsTimedRefreshesOnly) {
   settings.LastFile = report + L".txt";
   settings.AppendStatistics = true;
   settings.AutoSave = true;
-  Tick(ui::ViewActions::kTimer5);
+  Tick(ui::ViewActions::kTcpTickTimer);
   Tick(1);
   Tick(1);
   Execute(ui::kCmdRefresh);  // F5: no save

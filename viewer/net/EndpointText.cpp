@@ -17,8 +17,8 @@ struct HostAndService {
 // The host and service texts of an endpoint; nothing when the numeric
 // conversion fails.
 std::optional<HostAndService> EndpointParts(NameResolver& names, bool byName,
-                                            const TEndpointText& endpoint) {
-  TEndpointAddress address = {};
+                                            const EndpointAddressText& endpoint) {
+  EndpointAddress address = {};
   address.family = static_cast<uint16_t>(endpoint.family);
   address.port = static_cast<uint16_t>(endpoint.portField & 0xFFFF);
   if (endpoint.family == AF_INET) {
@@ -43,29 +43,29 @@ std::optional<HostAndService> EndpointParts(NameResolver& names, bool byName,
   service.QueryNameInfo(address, 0, nullptr, &parts.service);
   if (endpoint.local || unspecified) {
     parts.host = names.LocalHostName();
-  } else if (TNameLookupState* lookup = endpoint.lookup) {
+  } else if (NameLookupState* lookup = endpoint.lookup) {
     if (!lookup->name.empty())
       parts.host = lookup->name;
     else if (!lookup->Running() && lookup->resultCode == 0)
-      TNameInfoThread::Start(names, address, endpoint.row, *lookup);
+      NameLookupThread::Start(names, address, endpoint.row, *lookup);
   }
   return parts;
 }
 
 }  // namespace
 
-std::wstring FormatEndpointCell(NameResolver& names, bool byName, const TEndpointText& endpoint) {
+std::wstring FormatEndpointCell(NameResolver& names, bool byName, const EndpointAddressText& endpoint) {
   auto parts = EndpointParts(names, byName, endpoint);
   return parts ? parts->host + L" :" + parts->service : L"?";
 }
 
 std::wstring FormatEndpointBalloon(NameResolver& names, bool byName,
-                                   const TEndpointText& endpoint) {
+                                   const EndpointAddressText& endpoint) {
   auto parts = EndpointParts(names, byName, endpoint);
   return parts ? parts->host + L" 端口：" + parts->service : L"?";
 }
 
-std::wstring FormatEndpointHost(NameResolver& names, bool byName, const TEndpointText& endpoint) {
+std::wstring FormatEndpointHost(NameResolver& names, bool byName, const EndpointAddressText& endpoint) {
   auto parts = EndpointParts(names, byName, endpoint);
   return parts ? parts->host : L"?";
 }

@@ -15,7 +15,7 @@ WinsockNameService::~WinsockNameService() {
   if (started_) WSACleanup();
 }
 
-int WinsockNameService::QueryNameInfo(const TEndpointAddress& address, int flags,
+int WinsockNameService::QueryNameInfo(const EndpointAddress& address, int flags,
                                       std::wstring* host, std::wstring* service) {
   wchar_t hostBuffer[NI_MAXHOST] = {};  // 1025
   wchar_t serviceBuffer[32] = {};

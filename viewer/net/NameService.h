@@ -17,7 +17,7 @@ class NameService {
   // getnameinfo on `address` with `flags` (NI_*). A null `host` or `service`
   // is not asked for. Returns 0 or the Winsock error code; on failure the
   // outputs are left unchanged.
-  virtual int QueryNameInfo(const TEndpointAddress& address, int flags, std::wstring* host,
+  virtual int QueryNameInfo(const EndpointAddress& address, int flags, std::wstring* host,
                             std::wstring* service) = 0;
   // gethostname: returns 0 or the Winsock error code.
   virtual int QueryHostName(std::wstring& name) = 0;
@@ -31,7 +31,7 @@ class WinsockNameService final : public NameService {
   WinsockNameService(const WinsockNameService&) = delete;
   WinsockNameService& operator=(const WinsockNameService&) = delete;
 
-  int QueryNameInfo(const TEndpointAddress& address, int flags, std::wstring* host,
+  int QueryNameInfo(const EndpointAddress& address, int flags, std::wstring* host,
                     std::wstring* service) override;
   int QueryHostName(std::wstring& name) override;
 

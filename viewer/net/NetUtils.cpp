@@ -27,7 +27,7 @@ std::wstring IPv4ToStr(uint32_t address) {
   return text;
 }
 
-std::wstring AddressToStr(const TEndpointAddress& address, bool withScope) {
+std::wstring AddressToStr(const EndpointAddress& address, bool withScope) {
   if (address.family == AF_INET) return IPv4ToStr(address.ipv4OrFlowInfo);
   IN6_ADDR in6;
   std::memcpy(&in6, address.ipv6, sizeof in6);
@@ -50,7 +50,7 @@ std::wstring PrefixLengthToMask(unsigned prefixLength) {
   return text;
 }
 
-bool IsUnspecifiedAddress(const TEndpointAddress& address) {
+bool IsUnspecifiedAddress(const EndpointAddress& address) {
   if (address.family == AF_INET) return address.ipv4OrFlowInfo == 0;
   for (uint8_t b : address.ipv6)
     if (b != 0) return false;

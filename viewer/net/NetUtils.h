@@ -14,24 +14,24 @@ namespace kestro {
 // The socket address of one endpoint, laid out exactly like the platform's
 // SOCKADDR_INET (sockaddr_in / sockaddr_in6), so that a row of the newer IP
 // Helper tables can be read in place. Family 2 is IPv4, anything else IPv6.
-struct TEndpointAddress {
+struct EndpointAddress {
   uint16_t family;
   uint16_t port;              // network byte order
   uint32_t ipv4OrFlowInfo;    // AF_INET: the address, network order
   uint8_t ipv6[16];           // network order
   uint32_t scopeId;
 
-  static const TEndpointAddress& From(const SOCKADDR_INET& address) {
-    return *reinterpret_cast<const TEndpointAddress*>(&address);
+  static const EndpointAddress& From(const SOCKADDR_INET& address) {
+    return *reinterpret_cast<const EndpointAddress*>(&address);
   }
   // The length handed to getnameinfo: 16 for IPv4, 28 for IPv6.
   int SockaddrLength() const { return family == AF_INET ? 16 : 28; }
   const sockaddr* AsSockaddr() const { return reinterpret_cast<const sockaddr*>(this); }
 };
-static_assert(sizeof(TEndpointAddress) == sizeof(SOCKADDR_INET));
-static_assert(offsetof(TEndpointAddress, ipv6) == offsetof(sockaddr_in6, sin6_addr));
-static_assert(offsetof(TEndpointAddress, scopeId) == offsetof(sockaddr_in6, sin6_scope_id));
-static_assert(offsetof(TEndpointAddress, ipv4OrFlowInfo) == offsetof(sockaddr_in, sin_addr));
+static_assert(sizeof(EndpointAddress) == sizeof(SOCKADDR_INET));
+static_assert(offsetof(EndpointAddress, ipv6) == offsetof(sockaddr_in6, sin6_addr));
+static_assert(offsetof(EndpointAddress, scopeId) == offsetof(sockaddr_in6, sin6_scope_id));
+static_assert(offsetof(EndpointAddress, ipv4OrFlowInfo) == offsetof(sockaddr_in, sin_addr));
 
 // TCP state numbers (MIB_TCP_STATE).
 enum TcpState : DWORD {
@@ -54,9 +54,9 @@ enum TcpState : DWORD {
 const std::wstring& TcpStateNames(DWORD state);
 
 std::wstring IPv4ToStr(uint32_t networkOrderAddress);
-std::wstring AddressToStr(const TEndpointAddress& address, bool withScope);
+std::wstring AddressToStr(const EndpointAddress& address, bool withScope);
 std::wstring PrefixLengthToMask(unsigned prefixLength);
-bool IsUnspecifiedAddress(const TEndpointAddress& address);
+bool IsUnspecifiedAddress(const EndpointAddress& address);
 std::wstring MacAddressToStr(const uint8_t* address);  // at least 6 bytes
 std::wstring IntToStrThousands(int64_t value);
 

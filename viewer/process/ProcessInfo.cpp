@@ -121,8 +121,8 @@ int SystemProcessDetails::GetFileIconIndex(const std::wstring& path) {
   return info.iIcon;
 }
 
-TFileVersionInfo SystemProcessDetails::ReadFileVersionInfo(const std::wstring& path) {
-  TFileVersionInfo result;
+FileVersionInfo SystemProcessDetails::ReadFileVersionInfo(const std::wstring& path) {
+  FileVersionInfo result;
   if (SHGetFileInfoW(path.c_str(), 0, nullptr, 0, SHGFI_EXETYPE) == 0) return result;
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);

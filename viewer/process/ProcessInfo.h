@@ -11,7 +11,7 @@
 namespace kestro {
 
 // Four texts of a program file's version resource; each empty when missing.
-struct TFileVersionInfo {
+struct FileVersionInfo {
   std::wstring CompanyName;
   std::wstring FileDescription;
   std::wstring FileVersion;
@@ -37,7 +37,7 @@ class ProcessDetails {
   virtual int GetFileIconIndex(const std::wstring& path) = 0;
   // The four texts of the file's first translation; all empty for a file that
   // is no executable, has no version data or no translation table.
-  virtual TFileVersionInfo ReadFileVersionInfo(const std::wstring& path) = 0;
+  virtual FileVersionInfo ReadFileVersionInfo(const std::wstring& path) = 0;
 };
 
 // The real platform.
@@ -47,7 +47,7 @@ class SystemProcessDetails final : public ProcessDetails {
   std::wstring GetProcessPath(DWORD pid) override;
   std::wstring GetProcessImagePath(DWORD pid) override;
   int GetFileIconIndex(const std::wstring& path) override;
-  TFileVersionInfo ReadFileVersionInfo(const std::wstring& path) override;
+  FileVersionInfo ReadFileVersionInfo(const std::wstring& path) override;
 };
 
 // The shell's system image list of small icons, which GetFileIconIndex indexes.

@@ -13,8 +13,8 @@ namespace {
 
 constexpr int kAddressImage = 0;
 
-const TEndpointAddress& Endpoint(const SOCKADDR_INET& address) {
-  return TEndpointAddress::From(address);
+const EndpointAddress& Endpoint(const SOCKADDR_INET& address) {
+  return EndpointAddress::From(address);
 }
 
 std::wstring FamilyLabel(const SOCKADDR_INET& address) {
@@ -145,7 +145,7 @@ constexpr size_t kRouteGatewayCell = 2;
 constexpr size_t kRouteMetricCell = 4;
 
 std::wstring Gateway(const MIB_IPFORWARD_ROW2& row) {
-  const TEndpointAddress& nextHop = Endpoint(row.NextHop);
+  const EndpointAddress& nextHop = Endpoint(row.NextHop);
   return IsUnspecifiedAddress(nextHop) ? L"On-link" : AddressToStr(nextHop, false);
 }
 

@@ -42,7 +42,7 @@ ConnectionKey KeyOf(const MIB_UDP6ROW_OWNER_PID& r) {
   return MakeKey(ConnectionKind::kUdp6, r.ucLocalAddr, 16, r.dwLocalPort, nullptr, 0);
 }
 
-ConnectionKey KeyOf(const TConnectionData& data) {
+ConnectionKey KeyOf(const ConnectionRecord& data) {
   switch (data.kind) {
     case ConnectionKind::kTcp4:
       return KeyOf(data.endpoint.tcp4);
@@ -60,7 +60,7 @@ void ConnectionRowIndex::Rebuild(const ListModel& list) {
   rows_.Clear();
   counts_.fill(0);
   for (size_t i = 0; i < list.RowCount(); ++i)
-    if (auto* data = list.Row(i).RecordAs<TConnectionData>())
+    if (auto* data = list.Row(i).RecordAs<ConnectionRecord>())
       Add(KeyOf(*data), {list.Row(i).id, data});
   countedAt_ = list.DeletionCount();
 }

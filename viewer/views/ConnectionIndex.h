@@ -41,7 +41,7 @@ ConnectionKey KeyOf(const MIB_TCP6ROW_OWNER_PID& row);
 ConnectionKey KeyOf(const MIB_UDPROW_OWNER_PID& row);
 ConnectionKey KeyOf(const MIB_UDP6ROW_OWNER_PID& row);
 // The key of the table row a record was made from.
-ConnectionKey KeyOf(const TConnectionData& data);
+ConnectionKey KeyOf(const ConnectionRecord& data);
 
 // A hash map for the refresh, which looks up every table row: the entries lie
 // densely in the order they were added, which is the order the next refresh
@@ -142,7 +142,7 @@ class ConnectionRowIndex {
   // A row and its record, which lives as long as the row.
   struct Entry {
     RowId id = 0;
-    TConnectionData* data = nullptr;
+    ConnectionRecord* data = nullptr;
   };
 
   // Indexes the rows of the list anew (an empty list after a view change).

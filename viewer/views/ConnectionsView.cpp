@@ -31,7 +31,7 @@ const wchar_t* ProtocolText(ConnectionKind kind) {
   return L"";
 }
 
-DWORD TConnectionData::State() const {
+DWORD ConnectionRecord::State() const {
   switch (kind) {
     case ConnectionKind::kTcp4:
       return endpoint.tcp4.dwState;
@@ -42,7 +42,7 @@ DWORD TConnectionData::State() const {
   }
 }
 
-DWORD TConnectionData::ProcessId() const {
+DWORD ConnectionRecord::ProcessId() const {
   switch (kind) {
     case ConnectionKind::kTcp4:
       return endpoint.tcp4.dwOwningPid;
@@ -65,13 +65,13 @@ struct EndpointRow {
   size_t rawSize;
   DWORD pid;
   DWORD state;  // 0 for UDP
-  TEndpointText local;
-  TEndpointText remote;  // TCP only
+  EndpointAddressText local;
+  EndpointAddressText remote;  // TCP only
   ConnectionKey key;
 };
 
-TEndpointText Text(int family, DWORD port, const void* address, DWORD scope, bool local) {
-  TEndpointText text;
+EndpointAddressText Text(int family, DWORD port, const void* address, DWORD scope, bool local) {
+  EndpointAddressText text;
   text.family = family;
   text.portField = port;
   text.address = address;
@@ -139,7 +139,7 @@ TableRows RowsOf(const TableBuffer& buffer) {
           [](const void* row) { return Describe(*static_cast<const Row*>(row)); }};
 }
 
-bool PurgedWhenHidden(const TConnectionData& data) {
+bool PurgedWhenHidden(const ConnectionRecord& data) {
   if (!IsTcp(data.kind)) return true;
   const DWORD state = data.State();
   return state == kTcpClosed || state == kTcpListen;
@@ -156,7 +156,7 @@ class ConnectionsView::Refresh {
     std::wstring name;
     std::wstring path;
     std::wstring imagePath;
-    TFileVersionInfo version;
+    FileVersionInfo version;
   };
 
   struct Country {
@@ -184,7 +184,7 @@ class ConnectionsView::Refresh {
     view_.mayHoldHiddenRows_ = options_.allEndpoints;
     if (purge) {
       DeleteRows(
-          [](const ListRow&, const TConnectionData& data) { return PurgedWhenHidden(data); });
+          [](const ListRow&, const ConnectionRecord& data) { return PurgedWhenHidden(data); });
     }
     Pass(ConnectionKind::kTcp4, context_.tables.TcpTable(AF_INET));
     Pass(ConnectionKind::kTcp6, context_.tables.TcpTable(AF_INET6));
@@ -200,7 +200,7 @@ class ConnectionsView::Refresh {
   void DeleteRows(Doomed doomed) {
     const uint64_t before = list_.DeletionCount();
     list_.DeleteRowsIf([&](const ListRow& row) {
-      auto* data = row.RecordAs<TConnectionData>();
+      auto* data = row.RecordAs<ConnectionRecord>();
       if (!data || !doomed(row, *data)) return false;
       index_.Remove(KeyOf(*data), row.id);
       return true;
@@ -260,7 +260,7 @@ class ConnectionsView::Refresh {
   };
 
   void UpdateMatch(const EndpointRow& row, const Match& match) {
-    TConnectionData* data = match.row.data;
+    ConnectionRecord* data = match.row.data;
     const bool newState = IsTcp(row.kind) && data->State() != row.state;
     if (!context_.state.ReResolve && !newState) return;
     const size_t index = match.at ? *match.at : *list_.IndexOf(match.row.id);
@@ -278,14 +278,14 @@ class ConnectionsView::Refresh {
   }
 
   // The remote endpoint with the row's lookup state, so that a name may be asked for.
-  TEndpointText Remote(const EndpointRow& row, TConnectionData& data, size_t index) const {
-    TEndpointText remote = row.remote;
+  EndpointAddressText Remote(const EndpointRow& row, ConnectionRecord& data, size_t index) const {
+    EndpointAddressText remote = row.remote;
     remote.lookup = &data.lookup;
     remote.row = list_.Row(index).id;
     return remote;
   }
 
-  std::wstring Cell(const TEndpointText& endpoint) {
+  std::wstring Cell(const EndpointAddressText& endpoint) {
     return FormatEndpointCell(view_.names_, options_.byName, endpoint);
   }
 
@@ -302,20 +302,20 @@ class ConnectionsView::Refresh {
       if (auto index = list_.IndexOf(id)) list_.DeleteRow(*index);
       throw;
     }
-    auto* data = list_.Row(list_.RowCount() - 1).RecordAs<TConnectionData>();
+    auto* data = list_.Row(list_.RowCount() - 1).RecordAs<ConnectionRecord>();
     index_.Add(row.key, {id, data});
     Mark(*data);
   }
 
   void BuildTcpRow(const EndpointRow& row, size_t index) {
     const Process& process = ProcessOf(row.pid);
-    auto record = std::make_unique<TConnectionData>(row.kind);
-    TConnectionData& data = *record;
+    auto record = std::make_unique<ConnectionRecord>(row.kind);
+    ConnectionRecord& data = *record;
     list_.SetRecord(index, std::move(record));
     ListRow& target = list_.MutableRow(index);
     target.image = 0;
     target.caption = process.name;
-    const TEndpointText remote = Remote(row, data, index);
+    const EndpointAddressText remote = Remote(row, data, index);
     target.cells.resize(kCellRemoteHost + 1);
     target.cells[kCellLocal] = Cell(row.local);
     target.cells[kCellRemote] = Cell(remote);
@@ -354,14 +354,14 @@ class ConnectionsView::Refresh {
 
     context_.events.ActivitySignal();
     if (view_.options_().autoScroll) context_.events.ScrollToEnd();
-    auto record = std::make_unique<TConnectionData>(row.kind);
+    auto record = std::make_unique<ConnectionRecord>(row.kind);
     std::memcpy(&record->endpoint, row.raw, row.rawSize);
     list_.SetRecord(index, std::move(record));
   }
 
   // Sound, auto-scroll and balloon of a new TCP row; an IPv6 row shows the
   // balloon before the sound.
-  void Notify(const EndpointRow& row, const TEndpointText& remote, const Process& process,
+  void Notify(const EndpointRow& row, const EndpointAddressText& remote, const Process& process,
               const Country& country) {
     const ConnectionOptions now = view_.options_();
     ViewEvents& events = context_.events;
@@ -417,7 +417,7 @@ class ConnectionsView::Refresh {
   }
 
   // The row's key is in the table of this pass.
-  void Mark(TConnectionData& data) {
+  void Mark(ConnectionRecord& data) {
     if (data.seenInRefresh != view_.refreshSerial_) ++marked_;
     data.seenInRefresh = view_.refreshSerial_;
   }
@@ -431,7 +431,7 @@ class ConnectionsView::Refresh {
     std::vector<RowId> ofKind;
     for (size_t i = 0; i < list_.RowCount(); ++i) {
       const ListRow& row = list_.Row(i);
-      auto* data = row.RecordAs<TConnectionData>();
+      auto* data = row.RecordAs<ConnectionRecord>();
       if (data && data->kind == kind && data->seenInRefresh != view_.refreshSerial_)
         ofKind.push_back(row.id);
     }
@@ -446,7 +446,7 @@ class ConnectionsView::Refresh {
   void FlushDeletions() {
     if (doomed_.empty()) return;
     DeleteRows(
-        [&](const ListRow& row, const TConnectionData&) { return doomed_.count(row.id) != 0; });
+        [&](const ListRow& row, const ConnectionRecord&) { return doomed_.count(row.id) != 0; });
     doomed_.clear();
   }
 
@@ -492,7 +492,7 @@ void ConnectionsView::Update(ViewContext& context, bool rebuild) {
 void ConnectionsView::NameLookupDone(RowId row, int resultCode, const std::wstring& name) {
   std::optional<size_t> index = list_.IndexOf(row);
   if (!index) return;
-  auto* data = list_.Row(*index).RecordAs<TConnectionData>();
+  auto* data = list_.Row(*index).RecordAs<ConnectionRecord>();
   if (!data || !IsTcp(data->kind)) return;
   data->lookup.Complete(resultCode, name);
   if (resultCode == 0 && options_().byName)

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "net/NameInfoThread.h"
+#include "net/NameLookupThread.h"
 #include "views/ListModel.h"
 #include "views/ViewKinds.h"
 
@@ -58,8 +58,8 @@ inline constexpr ConnectionColumn kConnectionColumns[] = {
 
 // The record of a connection row: the table row as the platform gave it and,
 // for TCP rows, the state of the remote name lookup.
-struct TConnectionData final : RowRecord {
-  explicit TConnectionData(ConnectionKind k) : kind(k) {}
+struct ConnectionRecord final : RowRecord {
+  explicit ConnectionRecord(ConnectionKind k) : kind(k) {}
 
   ConnectionKind kind;
   union Endpoint {
@@ -68,7 +68,7 @@ struct TConnectionData final : RowRecord {
     MIB_UDPROW_OWNER_PID udp4;
     MIB_UDP6ROW_OWNER_PID udp6;
   } endpoint{};
-  TNameLookupState lookup;     // TCP rows only
+  NameLookupState lookup;     // TCP rows only
   uint32_t seenInRefresh = 0;  // the last refresh whose table had the row's key
 
   // The TCP state; 0 for UDP rows.

@@ -42,7 +42,7 @@ int CompareListText(const std::wstring& a, const std::wstring& b) {
          CSTR_EQUAL;
 }
 
-void ListViewColumnClick(ListModel& list, ListSortState& sort, int column) {
+void SortByColumn(ListModel& list, ListSortState& sort, int column) {
   if (column == sort.lastColumn)
     sort.ascending = !sort.ascending;
   else
@@ -61,16 +61,16 @@ void ListViewColumnClick(ListModel& list, ListSortState& sort, int column) {
   list.ReorderRows(order);
 }
 
-void ListViewDeletion(ListRow& row) {
+void OnRowDeleted(ListRow& row) {
   if (!row.record) return;
   if (IsTcpRow(row))
-    if (auto* data = row.RecordAs<TConnectionData>(); data && data->lookup.Running())
+    if (auto* data = row.RecordAs<ConnectionRecord>(); data && data->lookup.Running())
       data->lookup.Terminate();
 }
 
 std::optional<COLORREF> StateCellBackground(const ListRow& row, int column) {
   if (column != 1 + kCellState || !IsTcpRow(row)) return std::nullopt;
-  auto* data = row.RecordAs<TConnectionData>();
+  auto* data = row.RecordAs<ConnectionRecord>();
   if (!data) return std::nullopt;
   switch (data->State()) {
     case kTcpEstablished:

@@ -17,17 +17,17 @@ struct ListSortState {
   bool ascending = false;
 };
 
-// ListViewColumnClick: a click on the last clicked column reverses the order,
+// SortByColumn: a click on the last clicked column reverses the order,
 // a click on another keeps the direction; then the rows are sorted once by the
 // column's text with the user locale's case-insensitive comparison.
-void ListViewColumnClick(ListModel& list, ListSortState& sort, int column);
+void SortByColumn(ListModel& list, ListSortState& sort, int column);
 
 // The user locale's case-insensitive comparison: <0, 0, >0 like CompareString.
 int CompareListText(const std::wstring& a, const std::wstring& b);
 
-// ListViewDeletion: a row leaves the list; a TCP row's running name lookup is
+// OnRowDeleted: a row leaves the list; a TCP row's running name lookup is
 // told to stop. Its record is freed with the row.
-void ListViewDeletion(ListRow& row);
+void OnRowDeleted(ListRow& row);
 
 // The background of a cell when state colours are on: the state cell (column
 // 3) of a connection-view TCP row by the row's TCP state; none for every other

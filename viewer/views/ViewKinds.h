@@ -11,7 +11,7 @@ class ListModel;
 class TableReader;
 
 // The ten views; the number is the view's tag everywhere (also in the settings).
-enum TViewKind : uint8_t {
+enum ViewKind : uint8_t {
   kViewNic = 0,
   kViewArp = 1,
   kViewIpAddress = 2,

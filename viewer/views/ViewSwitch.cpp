@@ -8,7 +8,7 @@ void ViewSwitch::Register(uint8_t tag, ViewUpdate update) {
   if (tag < kViewCount) updates_[tag] = std::move(update);
 }
 
-void ViewSwitch::ActionExecute(uint8_t tag) {
+void ViewSwitch::ShowView(uint8_t tag) {
   ViewState& state = context_.state;
   if (!state.Ready) return;
   state.Ready = false;

@@ -28,7 +28,7 @@ class ViewSwitch {
   // the view changes or the list has no columns, otherwise updates in place.
   // The view state is restored on every path; an error of the update is
   // raised again afterwards, for the caller's error box.
-  void ActionExecute(uint8_t tag);
+  void ShowView(uint8_t tag);
 
   ViewState& state() { return context_.state; }
   ViewContext& context() { return context_; }
