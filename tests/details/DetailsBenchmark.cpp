@@ -61,7 +61,7 @@ int main() {
   for (int i = 0; i < rows; ++i) {
     addresses[i] = {10, 1, static_cast<uint8_t>(i / 250), static_cast<uint8_t>(i % 250)};
     EndpointAddressText remote = {AF_INET, htons(80),  addresses[i].data(),  0,
-                            false,   &states[i], static_cast<RowId>(i)};
+                                  false,   &states[i], static_cast<RowId>(i)};
     FormatEndpointCell(resolver, true, remote);
     mostThreads = std::max(mostThreads, NameLookupThread::LiveCount());
   }

@@ -24,7 +24,9 @@ struct ConnectionRecord : RowRecord {
     ++live;
   }
   ~ConnectionRecord() override { --live; }
-  EndpointAddressText Remote(RowId row) { return {AF_INET, htons(25), bytes, 0, false, &lookup, row}; }
+  EndpointAddressText Remote(RowId row) {
+    return {AF_INET, htons(25), bytes, 0, false, &lookup, row};
+  }
 
   uint8_t bytes[4] = {};
   NameLookupState lookup;

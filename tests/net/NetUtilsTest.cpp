@@ -53,8 +53,8 @@ TEST(NetUtils, PrefixLengthToMask) {
   struct Case {
     unsigned length;
     const wchar_t* mask;
-  } cases[] = {{0, L"0.0.0.0"},       {1, L"128.0.0.0"},       {8, L"255.0.0.0"},
-               {24, L"255.255.255.0"}, {25, L"255.255.255.128"}, {31, L"255.255.255.254"},
+  } cases[] = {{0, L"0.0.0.0"},         {1, L"128.0.0.0"},        {8, L"255.0.0.0"},
+               {24, L"255.255.255.0"},  {25, L"255.255.255.128"}, {31, L"255.255.255.254"},
                {32, L"255.255.255.255"}};
   for (const auto& c : cases) EXPECT_EQ(PrefixLengthToMask(c.length), c.mask) << c.length;
 }
@@ -87,8 +87,8 @@ TEST(NetUtils, IntToStrThousandsGroupsWithLocaleSeparator) {
       {-100000, L"-100" + s + L"000"},
       {1234567, L"1" + s + L"234" + s + L"567"},
       {5000000000LL, L"5" + s + L"000" + s + L"000" + s + L"000"},
-      {INT64_MIN, L"-9" + s + L"223" + s + L"372" + s + L"036" + s + L"854" + s + L"775" + s +
-                      L"808"},
+      {INT64_MIN,
+       L"-9" + s + L"223" + s + L"372" + s + L"036" + s + L"854" + s + L"775" + s + L"808"},
   };
   for (const auto& c : cases) EXPECT_EQ(IntToStrThousands(c.value), c.text) << c.value;
 }

@@ -11,9 +11,7 @@ namespace {
 using test::ScriptedIpHelper;
 using test::Tcp4Row;
 
-DWORD Count(const TableBuffer& buffer) {
-  return buffer.As<MIB_TCPTABLE_OWNER_PID>()->dwNumEntries;
-}
+DWORD Count(const TableBuffer& buffer) { return buffer.As<MIB_TCPTABLE_OWNER_PID>()->dwNumEntries; }
 
 TEST(TableReader, SizesThenFetchesAndRemembersTheSize) {
   ScriptedIpHelper api;

@@ -14,9 +14,24 @@ namespace kestro::test {
 class ScriptedIpHelper : public IpHelperApi {
  public:
   enum Call {
-    kTcp4, kTcp6, kUdp4, kUdp6, kIf, kIpNet, kIpAddr, kIpForward, kSetTcpEntry,
-    kIpStats, kIcmpStats, kTcpStats, kUdpStats,
-    kIpNet2, kUnicast, kForward2, kInterface, kCallCount
+    kTcp4,
+    kTcp6,
+    kUdp4,
+    kUdp6,
+    kIf,
+    kIpNet,
+    kIpAddr,
+    kIpForward,
+    kSetTcpEntry,
+    kIpStats,
+    kIcmpStats,
+    kTcpStats,
+    kUdpStats,
+    kIpNet2,
+    kUnicast,
+    kForward2,
+    kInterface,
+    kCallCount
   };
 
   // The tables, in the order the calls hand them out.

@@ -55,7 +55,7 @@ int main() {
   test::FakeProcesses processes;
   ui::MessagePump pump;
   ui::MainWindow form({ip, processes, std::make_shared<test::ScriptedNameService>(L"thishost")},
-                     pump);
+                      pump);
   form.Create();
   form.command(ui::kCmdAutoRefresh).checked = false;
   form.lookups().CreateWhoisWindow();
@@ -70,7 +70,8 @@ int main() {
   ui::WhoisWindow& whois = form.lookups().whoisWindow();
   SetWindowTextW(whois.ServerBox(), peer.Server().c_str());
   SendMessageW(form.hwnd(), WM_COMMAND, ui::kCmdWhois, 0);
-  if (!test::PumpUntil([&] { return GetWindowTextLengthW(whois.AnswerBox()) > 0; }, 10'000)) return 1;
+  if (!test::PumpUntil([&] { return GetWindowTextLengthW(whois.AnswerBox()) > 0; }, 10'000))
+    return 1;
   Announce("whois");
   SendMessageW(whois.hwnd(), WM_CLOSE, 0, 0);
 

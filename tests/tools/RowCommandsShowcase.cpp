@@ -58,7 +58,7 @@ int wmain() {
   test::FakeProcesses processes;
   ui::MessagePump pump;
   ui::MainWindow form({ip, processes, std::make_shared<test::ScriptedNameService>(L"thishost")},
-                     pump);
+                      pump);
   form.Create();
   form.command(ui::kCmdAutoRefresh).checked = false;
   ui::RowPropertiesWindow properties(form.commands());

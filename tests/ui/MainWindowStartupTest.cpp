@@ -205,7 +205,8 @@ TEST_F(MainWindowStartupTest, TheStoredSettingsAreAppliedAndHandedBackAsTheyStan
   EXPECT_EQ(written->LastFile, L"C:\\r.txt");
 }
 
-TEST_F(MainWindowStartupTest, TheStartUpTimerShowsTheConnectionViewThenTheWindowAndClosesTheSplash) {
+TEST_F(MainWindowStartupTest,
+       TheStartUpTimerShowsTheConnectionViewThenTheWindowAndClosesTheSplash) {
   Settings stored;
   stored.WindowState = MainWindowState::Maximised;
   stored.StatType = kViewConnections;
@@ -326,7 +327,8 @@ TEST_F(MainWindowStartupTest, TheOptionsWindowShowsWholeSecondsAndOnlyOkKeepsIts
   EXPECT_TRUE(form.reports().settings().AutoSave);
 }
 
-TEST_F(MainWindowStartupTest, AboutNamesTheProgramItsVersionAndYearAndCentresOnTheScreenWhenHidden) {
+TEST_F(MainWindowStartupTest,
+       AboutNamesTheProgramItsVersionAndYearAndCentresOnTheScreenWhenHidden) {
   Create();
   RECT placed{};
   std::wstring caption, version, rights;

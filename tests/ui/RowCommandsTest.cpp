@@ -326,7 +326,8 @@ TEST_F(RowCommandsTest, ThePropertiesWindowFromAConnectionRowAndFromARowOfAnothe
   ASSERT_TRUE(IsWindowVisible(properties.hwnd()));
   const ListRow& row = form.list().Row(0);
   EXPECT_EQ(Edit(0), L"proc7.exe");
-  for (int i = 1; i < RowPropertiesWindow::kEditCount; ++i) EXPECT_EQ(Edit(i), row.Cell(i - 1)) << i;
+  for (int i = 1; i < RowPropertiesWindow::kEditCount; ++i)
+    EXPECT_EQ(Edit(i), row.Cell(i - 1)) << i;
   EXPECT_EQ(Edit(3), TcpStateNames(kTcpEstablished));
   EXPECT_EQ(properties.Icon(), nullptr);  // C:\p7\proc7.exe does not exist
   EXPECT_TRUE(GetWindowLongW(properties.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);

@@ -54,7 +54,8 @@ std::optional<HostAndService> EndpointParts(NameResolver& names, bool byName,
 
 }  // namespace
 
-std::wstring FormatEndpointCell(NameResolver& names, bool byName, const EndpointAddressText& endpoint) {
+std::wstring FormatEndpointCell(NameResolver& names, bool byName,
+                                const EndpointAddressText& endpoint) {
   auto parts = EndpointParts(names, byName, endpoint);
   return parts ? parts->host + L" :" + parts->service : L"?";
 }
@@ -65,7 +66,8 @@ std::wstring FormatEndpointBalloon(NameResolver& names, bool byName,
   return parts ? parts->host + L" 端口：" + parts->service : L"?";
 }
 
-std::wstring FormatEndpointHost(NameResolver& names, bool byName, const EndpointAddressText& endpoint) {
+std::wstring FormatEndpointHost(NameResolver& names, bool byName,
+                                const EndpointAddressText& endpoint) {
   auto parts = EndpointParts(names, byName, endpoint);
   return parts ? parts->host : L"?";
 }

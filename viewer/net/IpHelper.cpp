@@ -57,8 +57,7 @@ DWORD SystemIpHelper::GetIpNetTable2(ADDRESS_FAMILY family, MIB_IPNET_TABLE2** t
 }
 DWORD SystemIpHelper::GetUnicastIpAddressTable(ADDRESS_FAMILY family,
                                                MIB_UNICASTIPADDRESS_TABLE** table) {
-  return getUnicastIpAddressTable_ ? getUnicastIpAddressTable_(family, table)
-                                   : ERROR_NOT_SUPPORTED;
+  return getUnicastIpAddressTable_ ? getUnicastIpAddressTable_(family, table) : ERROR_NOT_SUPPORTED;
 }
 DWORD SystemIpHelper::GetIpForwardTable2(ADDRESS_FAMILY family, MIB_IPFORWARD_TABLE2** table) {
   return getIpForwardTable2_ ? getIpForwardTable2_(family, table) : ERROR_NOT_SUPPORTED;

@@ -97,7 +97,7 @@ struct NameLookupThread::Impl {
 };
 
 void NameLookupThread::Start(NameResolver& resolver, const EndpointAddress& address, RowId row,
-                            NameLookupState& state) {
+                             NameLookupState& state) {
   auto job = std::make_shared<NameLookupJob>();
   auto impl = std::make_unique<Impl>(Impl{address, row, job, resolver.service_, resolver.inbox_});
   ++g_liveThreads;

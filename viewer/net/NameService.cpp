@@ -15,8 +15,8 @@ WinsockNameService::~WinsockNameService() {
   if (started_) WSACleanup();
 }
 
-int WinsockNameService::QueryNameInfo(const EndpointAddress& address, int flags,
-                                      std::wstring* host, std::wstring* service) {
+int WinsockNameService::QueryNameInfo(const EndpointAddress& address, int flags, std::wstring* host,
+                                      std::wstring* service) {
   wchar_t hostBuffer[NI_MAXHOST] = {};  // 1025
   wchar_t serviceBuffer[32] = {};
   int result = GetNameInfoW(address.AsSockaddr(), address.SockaddrLength(),

@@ -1,6 +1,5 @@
 #include "net/NetUtils.h"
 
-
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +12,7 @@ namespace kestro {
 
 const std::wstring& TcpStateNames(DWORD state) {
   static const std::array<std::wstring, 12> kNames = {
-      L"关闭",    L"监听",    L"请求连接", L"连接同步", L"建立",     L"FIN等待1",
+      L"关闭",     L"监听",     L"请求连接", L"连接同步", L"建立",     L"FIN等待1",
       L"FIN等待2", L"关闭等待", L"关闭",     L"最后确认", L"等待时间", L"删除连接"};
   static const std::wstring kNone;
   if (state < 1 || state > kNames.size()) return kNone;

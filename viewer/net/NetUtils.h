@@ -16,9 +16,9 @@ namespace kestro {
 // Helper tables can be read in place. Family 2 is IPv4, anything else IPv6.
 struct EndpointAddress {
   uint16_t family;
-  uint16_t port;              // network byte order
-  uint32_t ipv4OrFlowInfo;    // AF_INET: the address, network order
-  uint8_t ipv6[16];           // network order
+  uint16_t port;            // network byte order
+  uint32_t ipv4OrFlowInfo;  // AF_INET: the address, network order
+  uint8_t ipv6[16];         // network order
   uint32_t scopeId;
 
   static const EndpointAddress& From(const SOCKADDR_INET& address) {

@@ -57,9 +57,7 @@ TableBuffer TableReader::FetchOlder(Kind kind, DWORD (IpHelperApi::*call)(Table*
 
 TableBuffer TableReader::IfTable() { return FetchOlder(kIf, &IpHelperApi::GetIfTable); }
 TableBuffer TableReader::IpNetTable() { return FetchOlder(kIpNet, &IpHelperApi::GetIpNetTable); }
-TableBuffer TableReader::IpAddrTable() {
-  return FetchOlder(kIpAddr, &IpHelperApi::GetIpAddrTable);
-}
+TableBuffer TableReader::IpAddrTable() { return FetchOlder(kIpAddr, &IpHelperApi::GetIpAddrTable); }
 TableBuffer TableReader::IpForwardTable() {
   return FetchOlder(kIpForward, &IpHelperApi::GetIpForwardTable);
 }

@@ -68,7 +68,7 @@ struct ConnectionRecord final : RowRecord {
     MIB_UDPROW_OWNER_PID udp4;
     MIB_UDP6ROW_OWNER_PID udp6;
   } endpoint{};
-  NameLookupState lookup;     // TCP rows only
+  NameLookupState lookup;      // TCP rows only
   uint32_t seenInRefresh = 0;  // the last refresh whose table had the row's key
 
   // The TCP state; 0 for UDP rows.

@@ -200,8 +200,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wParam) == listView_.hwnd()) {
         const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (viewActions_.ShowContextMenu(screen) || rowCommands_.ShowContextMenu(screen))
-          return 0;
+        if (viewActions_.ShowContextMenu(screen) || rowCommands_.ShowContextMenu(screen)) return 0;
       }
       break;
     case WM_NOTIFY: {

@@ -51,7 +51,8 @@ void ColumnChooser::ToggleColumn(int index) {
 }
 
 bool ColumnChooser::OnCommand(WORD code, WORD id, HWND) {
-  if (code != BN_CLICKED || id < IDC_COLUMN_CHOOSER_FIRST_BOX || id >= IDC_COLUMN_CHOOSER_FIRST_BOX + kBoxCount)
+  if (code != BN_CLICKED || id < IDC_COLUMN_CHOOSER_FIRST_BOX ||
+      id >= IDC_COLUMN_CHOOSER_FIRST_BOX + kBoxCount)
     return false;
   ToggleColumn(id - IDC_COLUMN_CHOOSER_FIRST_BOX);
   return true;

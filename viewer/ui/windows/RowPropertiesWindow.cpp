@@ -50,7 +50,8 @@ bool RowPropertiesWindow::OnInit() {
     HWND label = Item(IDC_PROPERTIES_FIRST_LABEL + i);
     // A label reaches up to its edit box; "进程：" only up to the picture beside it.
     const int labelEnd = i == 0 ? kPictureX : kEditX;
-    PlaceDesigned(IDC_PROPERTIES_FIRST_LABEL + i, line.labelX, line.labelY, labelEnd - line.labelX, 14);
+    PlaceDesigned(IDC_PROPERTIES_FIRST_LABEL + i, line.labelX, line.labelY, labelEnd - line.labelX,
+                  14);
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
     PlaceDesigned(IDC_PROPERTIES_FIRST_EDIT + i, kEditX, line.editY, kEditWidth, kEditHeight);
     SendMessageW(Edit(i), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -98,7 +99,8 @@ void RowPropertiesWindow::ShowRow(const ListRow& row) {
 }
 
 bool RowPropertiesWindow::OnCommand(WORD code, WORD id, HWND) {
-  if (code != BN_CLICKED || (id != IDC_PROPERTIES_SCAN && id != IDC_PROPERTIES_END_PROCESS)) return false;
+  if (code != BN_CLICKED || (id != IDC_PROPERTIES_SCAN && id != IDC_PROPERTIES_END_PROCESS))
+    return false;
   commands_.Execute(id == IDC_PROPERTIES_SCAN ? kCmdUpload : kCmdEndProcess);
   return true;
 }
