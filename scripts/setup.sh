@@ -11,7 +11,7 @@ if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
 packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-  cmake ninja-build dpkg-dev
+  cmake ninja-build dpkg-dev wixl msitools iproute2
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick
   locales fonts-wqy-microhei

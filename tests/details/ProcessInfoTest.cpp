@@ -3,6 +3,8 @@
 
 #include "process/ProcessInfo.h"
 
+#include <tlhelp32.h>
+
 namespace kestro {
 namespace {
 
@@ -103,6 +105,43 @@ TEST_F(ProcessDetailsTest, AnotherProcessAtAPathOf259Characters) {
   EXPECT_EQ(details.ProcessIdToName(process.dwProcessId), L"probe.exe");
   const std::wstring processPath = details.GetProcessPath(process.dwProcessId);
   EXPECT_EQ(processPath, path);
+  ExpectTexts(details.ReadFileVersionInfo(processPath), L"Probe Works", L"探针 program", L"2.3.4.5",
+              L"Probe");
+
+  TerminateProcess(process.hProcess, 0);
+  WaitForSingleObject(process.hProcess, 5000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  DeleteFileW(path.c_str());
+}
+
+// A program started suspended has not loaded its modules yet: its module
+// list cannot be read, as that of a 64-bit process from the 32-bit viewer or
+// of a service without administrator rights. The system still names its
+// program file, and the row gets the path, icon and texts from that.
+TEST_F(ProcessDetailsTest, AProcessWhoseModuleListCannotBeReadStillGetsItsPathIconAndTexts) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring path = std::wstring(temp) + L"kestro suspended probe.exe";
+  ASSERT_TRUE(CopyFileW(Sibling(L"two_translations.exe").c_str(), path.c_str(), FALSE));
+  STARTUPINFOW startup = {sizeof startup};
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                             nullptr, nullptr, &startup, &process));
+  const DWORD pid = process.dwProcessId;
+
+  HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  MODULEENTRY32W module = {sizeof module};
+  const bool listed = modules != INVALID_HANDLE_VALUE && Module32FirstW(modules, &module);
+  if (modules != INVALID_HANDLE_VALUE) CloseHandle(modules);
+  EXPECT_FALSE(listed) << "the suspended process's modules can be read: this test shows nothing";
+
+  EXPECT_EQ(details.ProcessIdToName(pid), L"kestro suspended probe.exe");
+  const std::wstring processPath = details.GetProcessPath(pid);
+  EXPECT_EQ(processPath, path);
+  const std::wstring imagePath = details.GetProcessImagePath(pid);
+  EXPECT_EQ(imagePath, path);
+  EXPECT_EQ(details.GetFileIconIndex(imagePath), details.GetFileIconIndex(OwnPath()));
   ExpectTexts(details.ReadFileVersionInfo(processPath), L"Probe Works", L"探针 program", L"2.3.4.5",
               L"Probe");
 

@@ -16,6 +16,8 @@
 //   viewer_driver message TEXT           a "Kestro V 1.0" message box of any
 //                                        viewer saying TEXT: answers OK
 //   viewer_driver caption                prints the main window's caption
+//   viewer_driver rows                   prints the rows its list shows, one a
+//                                        line, the cells separated by tabs
 // Exit status 0 when done, 1 when the window or dialog did not come, 2 on a
 // wrong call.
 #include <windows.h>
@@ -224,17 +226,73 @@ int AnswerSaveDialog(HWND main, const wchar_t* path) {
   return 0;
 }
 
+BOOL CALLBACK FindList(HWND child, LPARAM found) {
+  wchar_t name[32] = {};
+  GetClassNameW(child, name, 32);
+  if (std::wcscmp(name, WC_LISTVIEWW) != 0) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
+// The list's cells, read across the process boundary: the list writes each
+// text into a buffer in the viewer's own memory.
+int PrintRows(HWND main) {
+  HWND list = nullptr;
+  EnumChildWindows(main, FindList, reinterpret_cast<LPARAM>(&list));
+  if (!list || !WaitUntilReady(main)) return 1;
+  HANDLE viewer = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                              ProcessOf(main));
+  if (!viewer) return 1;
+  constexpr int kTextLength = 1024;
+  struct Remote {
+    LVITEMW item;
+    wchar_t text[kTextLength];
+  };
+  auto* remote = static_cast<Remote*>(
+      VirtualAllocEx(viewer, nullptr, sizeof(Remote), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) return CloseHandle(viewer), 1;
+  const int columns = static_cast<int>(SendMessageW(
+      reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows; ++row) {
+    std::wstring line;
+    for (int column = 0; column < columns; ++column) {
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.pszText = remote->text;
+      item.cchTextMax = kTextLength;
+      wchar_t text[kTextLength] = {};
+      if (WriteProcessMemory(viewer, &remote->item, &item, sizeof item, nullptr) &&
+          SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&remote->item)) > 0)
+        ReadProcessMemory(viewer, remote->text, text, sizeof text - sizeof(wchar_t), nullptr);
+      line += (column ? L"\t" : L"") + std::wstring(text);
+    }
+    line += L"\n";
+    // UTF-8, whatever the console's code page: the cells are Chinese.
+    std::string bytes(line.size() * 4, '\0');
+    bytes.resize(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                     bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                     nullptr));
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  }
+  std::fflush(stdout);
+  VirtualFreeEx(viewer, remote, 0, MEM_RELEASE);
+  CloseHandle(viewer);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring verb = argc > 1 ? argv[1] : L"";
   const bool oneWord = verb == L"keys" || verb == L"save-as" || verb == L"close" ||
                        verb == L"answer" || verb == L"message";
-  if (!(oneWord && argc == 3) && !((verb == L"startup" || verb == L"caption") && argc == 2)) {
+  if (!(oneWord && argc == 3) &&
+      !((verb == L"startup" || verb == L"caption" || verb == L"rows") && argc == 2)) {
     std::fwprintf(stderr,
                   L"usage: viewer_driver keys SHORTCUT | save-as PATH | startup | "
                   L"close yes|minimize|escape|ask | answer yes|minimize|escape | "
-                  L"message TEXT | caption\n");
+                  L"message TEXT | caption | rows\n");
     return 2;
   }
   if (verb == L"message") return AnswerMessage(argv[2]);
@@ -250,6 +308,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wprintf(L"%ls\n", TextOf(main).c_str());
     return 0;
   }
+  if (verb == L"rows") return PrintRows(main);
   if (verb == L"close") PostMessageW(main, WM_CLOSE, 0, 0);
   return AnswerClose(main, argv[2]);
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "KestroVersion.h"
 #include "support/MenuItems.h"
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
@@ -340,7 +341,8 @@ TEST_F(MainWindowStartupTest,
   });
   Execute(kCmdAbout);  // the main window is hidden
   ASSERT_TRUE(WhenDialogShows::ran);
-  EXPECT_EQ(version, L"版本：1.0 (创建 0.0)");
+  // This program carries the viewer's resources, and so its version.
+  EXPECT_EQ(version, L"版本：" KESTRO_VERSION_TEXT L" (创建 " KESTRO_BUILD_TEXT L")");
   SYSTEMTIME now{};
   GetLocalTime(&now);
   EXPECT_NE(rights.find(std::to_wstring(now.wYear)), std::wstring::npos) << rights;

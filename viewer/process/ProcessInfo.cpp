@@ -51,6 +51,25 @@ GetModuleFileNameExFn ModuleFileNameFunction() {
   return function;
 }
 
+using QueryFullProcessImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+
+// The program file through a handle with the limited query right: it answers
+// where the module list cannot be read (a 64-bit process seen from the 32-bit
+// viewer, a service seen without administrator rights, a process that has not
+// started yet). Looked up at run time, since Windows XP lacks it.
+std::optional<std::wstring> FullImageName(DWORD pid) {
+  static const auto query = reinterpret_cast<QueryFullProcessImageNameFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryFullProcessImageNameW")));
+  if (query == nullptr) return std::nullopt;
+  UniqueHandleNull process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process) return std::nullopt;
+  std::wstring path(32768, L'\0');  // the longest path the system has
+  DWORD length = static_cast<DWORD>(path.size());
+  if (!query(process.get(), 0, path.data(), &length) || length == 0) return std::nullopt;
+  path.resize(length);
+  return path;
+}
+
 // A version-resource text; empty when the value is missing.
 std::wstring VersionValue(const std::vector<BYTE>& data, const std::wstring& subBlock) {
   void* value = nullptr;
@@ -87,23 +106,26 @@ ProcessNames SystemProcessDetails::SnapshotProcessNames() {
 
 std::wstring SystemProcessDetails::MainModulePath(DWORD pid, const std::wstring& exeName) {
   UniqueFileHandle modules(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
-  if (!modules) return exeName;
-  const std::wstring wanted = LocaleLower(exeName);
-  MODULEENTRY32W entry = {sizeof entry};
-  for (BOOL more = Module32FirstW(modules.get(), &entry); more;
-       more = Module32NextW(modules.get(), &entry)) {
-    if (LocaleLower(entry.szModule) == wanted) return entry.szExePath;
+  if (modules) {
+    const std::wstring wanted = LocaleLower(exeName);
+    MODULEENTRY32W entry = {sizeof entry};
+    for (BOOL more = Module32FirstW(modules.get(), &entry); more;
+         more = Module32NextW(modules.get(), &entry)) {
+      if (LocaleLower(entry.szModule) == wanted) return entry.szExePath;
+    }
   }
-  return exeName;
+  return FullImageName(pid).value_or(exeName);
 }
 
 std::wstring SystemProcessDetails::GetProcessImagePath(DWORD pid) {
   UniqueHandleNull process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
   GetModuleFileNameExFn moduleFileName = ModuleFileNameFunction();
-  if (!process || moduleFileName == nullptr) return {};
-  wchar_t path[MAX_PATH] = {};
-  DWORD length = moduleFileName(process.get(), nullptr, path, MAX_PATH);
-  return length > 0 ? std::wstring(path, wcsnlen(path, MAX_PATH)) : std::wstring();
+  if (process && moduleFileName != nullptr) {
+    wchar_t path[MAX_PATH] = {};
+    if (moduleFileName(process.get(), nullptr, path, MAX_PATH) > 0)
+      return std::wstring(path, wcsnlen(path, MAX_PATH));
+  }
+  return FullImageName(pid).value_or(std::wstring());
 }
 
 int SystemProcessDetails::GetFileIconIndex(const std::wstring& path) {

@@ -30,16 +30,17 @@ class ProcessDetails {
   // The executable file name from the process snapshot; "?" when the PID is
   // not in it.
   virtual std::wstring ProcessIdToName(DWORD pid) = 0;
-  // The main module's full path; the bare executable name when the modules
-  // cannot be listed or none carries that name; "?" when the PID is unknown.
+  // The main module's full path; when the modules cannot be listed or none
+  // carries that name, the program file the system names for the process, or
+  // else the bare executable name; "?" when the PID is unknown.
   virtual std::wstring GetProcessPath(DWORD pid) = 0;
   // Every process of one snapshot with the name ProcessIdToName gives; empty
   // when the snapshot cannot be taken.
   virtual ProcessNames SnapshotProcessNames() = 0;
   // GetProcessPath of a process whose snapshot name is already known.
   virtual std::wstring MainModulePath(DWORD pid, const std::wstring& exeName) = 0;
-  // The main module's path through the process handle; empty when the process
-  // cannot be opened or the call fails.
+  // The main module's path through the process handle, or else the program
+  // file the system names for the process; empty when neither answers.
   virtual std::wstring GetProcessImagePath(DWORD pid) = 0;
   // Index of the file type's icon (by name only) in the system image list.
   virtual int GetFileIconIndex(const std::wstring& path) = 0;
