@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ui/main/Settings.h"
+#include "ui/windows/OptionsDialog.h"
 
 namespace kestro::test {
 namespace {

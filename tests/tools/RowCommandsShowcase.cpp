@@ -61,7 +61,7 @@ int wmain() {
                       pump);
   form.Create();
   form.command(ui::kCmdAutoRefresh).checked = false;
-  ui::RowPropertiesWindow properties(form.commands());
+  ui::RowPropertiesWindow properties(form.commands(), ui::kCmdUpload, ui::kCmdEndProcess);
   properties.Create(form.hwnd());
   form.rowCommands().SetPropertiesWindow(&properties);
   ip.tcp4 = {test::Tcp4Row("192.168.1.20", 49731, "200.1.2.3", 443, kTcpEstablished, 7),
@@ -75,7 +75,7 @@ int wmain() {
   pump.RunPending();
   form.UpdateCommandStates();
 
-  form.rowCommands().ProcessProperties1Execute();
+  form.rowCommands().ShowRowProperties();
   pump.RunPending();
   Announce("properties-window");
   Hold(pump);

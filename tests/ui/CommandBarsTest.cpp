@@ -15,7 +15,7 @@
 #include "support/FakeProcesses.h"
 #include "support/ScriptedIpHelper.h"
 #include "support/ScriptedNameService.h"
-#include "ui/base/CommandBars.h"
+#include "ui/controls/CommandBars.h"
 #include "ui/main/MainWindow.h"
 
 namespace kestro::test {

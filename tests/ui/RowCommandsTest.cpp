@@ -135,7 +135,7 @@ class RowCommandsTest : public testing::Test {
   FakeProcesses processes;
   MessagePump pump;
   MainWindow form{{ip, processes, std::make_shared<ScriptedNameService>(L"thishost")}, pump};
-  RowPropertiesWindow properties{form.commands()};
+  RowPropertiesWindow properties{form.commands(), kCmdUpload, kCmdEndProcess};
   std::vector<std::wstring> errors;
   std::vector<std::wstring> questions;
   bool answer = false;

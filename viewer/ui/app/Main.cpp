@@ -36,7 +36,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     mainWindow.SetQuitOnDestroy(true);
     mainWindow.lookups().CreateWhoisWindow();
     mainWindow.lookups().CreateGeoLocationWindow();
-    ui::RowPropertiesWindow properties(mainWindow.commands());
+    ui::RowPropertiesWindow properties(mainWindow.commands(), ui::kCmdUpload, ui::kCmdEndProcess);
     properties.Create(mainWindow.hwnd());
     mainWindow.rowCommands().SetPropertiesWindow(&properties);
     ui::SplashWindow splash;

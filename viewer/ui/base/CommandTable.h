@@ -1,7 +1,7 @@
 #pragma once
 // The main window's commands: each is one entry with its id, caption, picture,
 // shortcut, handler and check and enabled state. The accelerator table, the
-// menus and the tool bar are built from these entries (ui/base/CommandBars.h).
+// menus and the tool bar are built from these entries (ui/controls/CommandBars.h).
 
 #include <windows.h>
 
@@ -9,7 +9,6 @@
 #include <functional>
 #include <string>
 
-#include "ui/main/CommandIds.h"
 #include "win/Handle.h"
 
 namespace kestro::ui {

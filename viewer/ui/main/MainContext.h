@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ui/base/CommandTable.h"
+#include "ui/main/CommandIds.h"
 #include "ui/controls/ListViewControl.h"
 #include "ui/controls/StatusBar.h"
 #include "ui/base/Window.h"

@@ -6,7 +6,7 @@
 
 #include <span>
 
-#include "ui/base/CommandBars.h"
+#include "ui/controls/CommandBars.h"
 
 namespace kestro::ui {
 

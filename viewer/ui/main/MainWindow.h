@@ -13,6 +13,7 @@
 #include "net/NameLookupThread.h"
 #include "net/TableReader.h"
 #include "ui/base/CommandTable.h"
+#include "ui/main/CommandIds.h"
 #include "ui/main/ConnectionCommands.h"
 #include "ui/main/ListCommands.h"
 #include "ui/controls/ListViewControl.h"

@@ -96,7 +96,7 @@ void RowCommands::AddCommands() {
   commands.Add({.id = kCmdProcessProperties,
                 .name = L"ProcessProperties1",
                 .caption = L"进程属性",
-                .execute = [this] { ProcessProperties1Execute(); }});
+                .execute = [this] { ShowRowProperties(); }});
 }
 
 void RowCommands::Start() {
@@ -162,7 +162,7 @@ void RowCommands::CopyRemoteAddress() {
   SetClipboardText(context_.owner(), row->Cell(kCellRemoteHost));
 }
 
-void RowCommands::ProcessProperties1Execute() {
+void RowCommands::ShowRowProperties() {
   const ListRow* row = SelectedRow();
   if (row && propertiesWindow_) propertiesWindow_->ShowRow(*row);
 }

@@ -58,7 +58,7 @@ class RowCommands {
   // Focused row: cell 10, the remote host.
   void CopyRemoteAddress();
   // Selected row: the properties window.
-  void ProcessProperties1Execute();
+  void ShowRowProperties();
 
  private:
   void AddCommands();

@@ -5,6 +5,7 @@
 
 #include "ExternalNames.h"
 #include "ui/base/Window.h"
+#include "ui/windows/OptionsDialog.h"
 #include "win/Registry.h"
 
 namespace kestro::ui {
@@ -68,9 +69,5 @@ std::wstring MainWindowCaption(const std::wstring& lastFile) {
   if (lastFile.empty()) return L"Kestro";
   return std::wstring(kApplicationTitle) + L" - " + lastFile;
 }
-
-int IntervalToSeconds(UINT interval) { return static_cast<int>(interval / 1000); }
-
-UINT SecondsToInterval(int seconds) { return static_cast<UINT>(seconds) * 1000; }
 
 }  // namespace kestro::ui

@@ -13,10 +13,6 @@
 
 namespace kestro::ui {
 
-// The shortest refresh interval a stored value may ask for: the options
-// window's own minimum, one second.
-inline constexpr UINT kMinimumInterval = 1000;
-
 enum class MainWindowState : DWORD { Normal = 0, Minimised = 1, Maximised = 2 };
 
 // Members in the key's value order, named as the values; the initial values
@@ -48,9 +44,5 @@ void WriteSettings(const Settings& settings);
 
 // "Kestro", or the application title and the report file once there is one.
 std::wstring MainWindowCaption(const std::wstring& lastFile);
-
-// The options window shows the interval in whole seconds (remainder dropped).
-int IntervalToSeconds(UINT interval);
-UINT SecondsToInterval(int seconds);
 
 }  // namespace kestro::ui

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "ui/base/CommandBars.h"
+#include "ui/controls/CommandBars.h"
 #include "views/AddressViews.h"
 #include "views/InterfaceViews.h"
 #include "views/StatisticsViews.h"

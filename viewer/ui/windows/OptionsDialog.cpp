@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "res/DialogsRes.h"
-#include "ui/main/Settings.h"
 
 namespace kestro::ui {
 

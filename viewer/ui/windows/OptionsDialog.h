@@ -8,6 +8,14 @@
 
 namespace kestro::ui {
 
+// The shortest refresh interval the window offers, one second; a stored
+// value below it is raised to it too.
+inline constexpr UINT kMinimumInterval = 1000;
+
+// The window shows the interval in whole seconds (remainder dropped).
+inline int IntervalToSeconds(UINT interval) { return static_cast<int>(interval / 1000); }
+inline UINT SecondsToInterval(int seconds) { return static_cast<UINT>(seconds) * 1000; }
+
 struct OptionValues {
   UINT interval = 1000;  // milliseconds
   bool appendStatistics = false;

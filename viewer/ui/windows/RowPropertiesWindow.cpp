@@ -101,7 +101,7 @@ void RowPropertiesWindow::ShowRow(const ListRow& row) {
 bool RowPropertiesWindow::OnCommand(WORD code, WORD id, HWND) {
   if (code != BN_CLICKED || (id != IDC_PROPERTIES_SCAN && id != IDC_PROPERTIES_END_PROCESS))
     return false;
-  commands_.Execute(id == IDC_PROPERTIES_SCAN ? kCmdUpload : kCmdEndProcess);
+  commands_.Execute(id == IDC_PROPERTIES_SCAN ? scanCommand_ : endProcessCommand_);
   return true;
 }
 

@@ -16,8 +16,9 @@ namespace kestro::ui {
 
 class RowPropertiesWindow final : public Dialog {
  public:
-  // "扫描文件" and "结束进程" run the upload and end-process commands of `commands`.
-  explicit RowPropertiesWindow(CommandTable& commands) : commands_(commands) {}
+  // "扫描文件" and "结束进程" run `scanCommand` and `endProcessCommand` of `commands`.
+  RowPropertiesWindow(CommandTable& commands, UINT scanCommand, UINT endProcessCommand)
+      : commands_(commands), scanCommand_(scanCommand), endProcessCommand_(endProcessCommand) {}
 
   // The window, hidden and topmost.
   void Create(HWND owner);
@@ -39,6 +40,8 @@ class RowPropertiesWindow final : public Dialog {
   void OnCancel() override { ShowWindow(hwnd(), SW_HIDE); }
 
   CommandTable& commands_;
+  UINT scanCommand_;
+  UINT endProcessCommand_;
   UniqueFont font_;
   UniqueFont labelFont_;
   UniqueIcon icon_;

@@ -1,4 +1,4 @@
-#include "ui/base/CommandBars.h"
+#include "ui/controls/CommandBars.h"
 
 #include <vector>
 
