@@ -3,6 +3,7 @@
 // program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -70,7 +71,8 @@ TEST(ProcessDetailsCache, EveryRowGetsWhatItsOwnLookupsGiveOnThePlatform) {
   RunningProbe probe;
   ASSERT_NE(probe.pid(), 0u);
   SystemProcessDetails details;
-  std::vector<DWORD> pids = {GetCurrentProcessId(), probe.pid(), 0, 0xFFFFFFF0};
+  const std::vector<DWORD> ours = {GetCurrentProcessId(), probe.pid(), 0, 0xFFFFFFF0};
+  std::vector<DWORD> pids = ours;
   for (const auto& [pid, name] : details.SnapshotProcessNames()) pids.push_back(pid);
   ASSERT_GT(pids.size(), 6u);  // the prefix's own processes are there too
 
@@ -81,7 +83,12 @@ TEST(ProcessDetailsCache, EveryRowGetsWhatItsOwnLookupsGiveOnThePlatform) {
       SCOPED_TRACE(testing::Message() << "cycle " << cycle << " pid " << pid);
       // Asked twice in a cycle, as two rows of one owner do.
       const OwnerDetails first = cache.Owner(pid);
-      ExpectSame(first, OwnLookups(details, pid));
+      const OwnerDetails own = OwnLookups(details, pid);
+      // Other test programs share the prefix and may end between the two
+      // lookups; only the processes this test holds are sure to stay.
+      const bool held = std::find(ours.begin(), ours.end(), pid) != ours.end();
+      if (!held && own.name == L"?") continue;
+      ExpectSame(first, own);
       ExpectSame(cache.Owner(pid), first);
       EXPECT_EQ(cache.Icon(first.imagePath), details.GetFileIconIndex(first.imagePath));
     }
