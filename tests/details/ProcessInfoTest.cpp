@@ -73,6 +73,35 @@ TEST_F(ProcessDetailsTest, EveryProgramFileShowsTheSameIconOfTheSystemList) {
   EXPECT_LT(icon, ImageList_GetImageCount(system));
 }
 
+// A copy of the version probe at `path`, started with `flags`; ended and
+// removed again when the test leaves, however it leaves.
+class ProbeCopy {
+ public:
+  ProbeCopy(const std::wstring& path, DWORD flags) : path_(path) {
+    if (!CopyFileW(Sibling(L"two_translations.exe").c_str(), path.c_str(), FALSE)) return;
+    STARTUPINFOW startup = {sizeof startup};
+    CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                   &startup, &process_);
+  }
+  ProbeCopy(const ProbeCopy&) = delete;
+  ProbeCopy& operator=(const ProbeCopy&) = delete;
+  ~ProbeCopy() {
+    if (process_.hProcess) {
+      TerminateProcess(process_.hProcess, 0);
+      WaitForSingleObject(process_.hProcess, 5000);
+      CloseHandle(process_.hThread);
+      CloseHandle(process_.hProcess);
+    }
+    DeleteFileW(path_.c_str());
+  }
+  // 0 when the copy or the start failed.
+  DWORD pid() const { return process_.dwProcessId; }
+
+ private:
+  std::wstring path_;
+  PROCESS_INFORMATION process_ = {};
+};
+
 // Another process, started from a path of exactly 259 characters, read as
 // the connection view reads the owner of a new row.
 TEST_F(ProcessDetailsTest, AnotherProcessAtAPathOf259Characters) {
@@ -89,30 +118,20 @@ TEST_F(ProcessDetailsTest, AnotherProcessAtAPathOf259Characters) {
   }
   const std::wstring path = folder + file;
   ASSERT_EQ(path.size(), 259u);
-  ASSERT_TRUE(CopyFileW(Sibling(L"two_translations.exe").c_str(), path.c_str(), FALSE));
-
-  STARTUPINFOW startup = {sizeof startup};
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &process));
+  const ProbeCopy probe(path, 0);
+  ASSERT_NE(probe.pid(), 0u);
   // The module list exists once the program has started.
   std::wstring imagePath;
   for (int i = 0; i < 500 && imagePath.empty(); ++i) {
-    imagePath = details.GetProcessImagePath(process.dwProcessId);
+    imagePath = details.GetProcessImagePath(probe.pid());
     if (imagePath.empty()) Sleep(10);
   }
   EXPECT_EQ(imagePath, path);
-  EXPECT_EQ(details.ProcessIdToName(process.dwProcessId), L"probe.exe");
-  const std::wstring processPath = details.GetProcessPath(process.dwProcessId);
+  EXPECT_EQ(details.ProcessIdToName(probe.pid()), L"probe.exe");
+  const std::wstring processPath = details.GetProcessPath(probe.pid());
   EXPECT_EQ(processPath, path);
   ExpectTexts(details.ReadFileVersionInfo(processPath), L"Probe Works", L"探针 program", L"2.3.4.5",
               L"Probe");
-
-  TerminateProcess(process.hProcess, 0);
-  WaitForSingleObject(process.hProcess, 5000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  DeleteFileW(path.c_str());
 }
 
 // A program started suspended has not loaded its modules yet: its module
@@ -123,12 +142,9 @@ TEST_F(ProcessDetailsTest, AProcessWhoseModuleListCannotBeReadStillGetsItsPathIc
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring path = std::wstring(temp) + L"kestro suspended probe.exe";
-  ASSERT_TRUE(CopyFileW(Sibling(L"two_translations.exe").c_str(), path.c_str(), FALSE));
-  STARTUPINFOW startup = {sizeof startup};
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(path.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                             nullptr, nullptr, &startup, &process));
-  const DWORD pid = process.dwProcessId;
+  const ProbeCopy probe(path, CREATE_SUSPENDED);
+  const DWORD pid = probe.pid();
+  ASSERT_NE(pid, 0u);
 
   HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
   MODULEENTRY32W module = {sizeof module};
@@ -144,12 +160,6 @@ TEST_F(ProcessDetailsTest, AProcessWhoseModuleListCannotBeReadStillGetsItsPathIc
   EXPECT_EQ(details.GetFileIconIndex(imagePath), details.GetFileIconIndex(OwnPath()));
   ExpectTexts(details.ReadFileVersionInfo(processPath), L"Probe Works", L"探针 program", L"2.3.4.5",
               L"Probe");
-
-  TerminateProcess(process.hProcess, 0);
-  WaitForSingleObject(process.hProcess, 5000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  DeleteFileW(path.c_str());
 }
 
 TEST(SetProcessPrivilege, TellsWhetherTheAdjustmentCallSucceeded) {
